@@ -1,0 +1,91 @@
+#pragma once
+// The file operations the decryption needs, with one meaning on Windows and POSIX.
+// Windows: the ANSI entry points (paths in the system's code page). POSIX: byte paths.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "platform/system_error.h"
+
+namespace platform {
+
+enum class PathKind { Missing, File, Directory };
+
+// What the path names now: GetFileAttributesA / stat. Errors other than "not there"
+// count as Missing, as the attribute query failing does.
+PathKind QueryPathKind(const std::string& path);
+
+// Size of the first directory entry a search for path yields, any attributes
+// (FindFirstFileA with wildcards on Windows, stat on POSIX); nullopt when nothing is found.
+std::optional<uint64_t> FindFirstEntrySize(const std::string& path);
+
+// Identifies a file whatever name reaches it: volume serial and file index on Windows,
+// device and inode on POSIX.
+struct FileIdentity {
+  uint64_t volume = 0;
+  uint64_t index = 0;
+  friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+std::optional<FileIdentity> IdentityOfPath(const std::string& path);
+
+template <typename T>
+struct Result {
+  std::optional<T> value;
+  SystemError error = 0;
+  explicit operator bool() const { return value.has_value(); }
+};
+
+// An open file, closed when the object goes away. Move-only.
+class File {
+ public:
+  File() = default;
+  File(File&& other) noexcept;
+  File& operator=(File&& other) noexcept;
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+  ~File();
+
+  // Opens an existing file for reading, shared with nobody: share mode 0 on Windows; an
+  // exclusive non-blocking flock on POSIX, so two decoders never work on one file.
+  static Result<File> OpenExclusiveForReading(const std::string& path);
+  // Creates a file that must not exist yet, for writing, shared with nobody.
+  static Result<File> CreateExclusiveNew(const std::string& path);
+  // The process's standard output, not closed by this object.
+  static File StandardOutput();
+
+  bool IsOpen() const;
+  // Reads until buffer is full or the end of the file; returns the count read.
+  Result<size_t> Read(std::span<uint8_t> buffer);
+  // Writes every byte or reports why not; a short write is an error.
+  SystemError WriteAll(std::span<const uint8_t> data);
+  // Forces written data to the disk (FlushFileBuffers / fsync).
+  SystemError Flush();
+  std::optional<FileIdentity> Identity() const;
+  // Closes now and reports the close's own error; the destructor closes silently.
+  SystemError Close();
+
+ private:
+#ifdef _WIN32
+  explicit File(void* handle, bool owned) : handle_(handle), owned_(owned) {}
+  void* handle_ = reinterpret_cast<void*>(static_cast<intptr_t>(-1));
+#else
+  explicit File(int descriptor, bool owned) : descriptor_(descriptor), owned_(owned) {}
+  int descriptor_ = -1;
+#endif
+  bool owned_ = true;
+};
+
+SystemError DeleteFilePath(const std::string& path);
+
+// Gives the file at from the name to, durably (write-through on Windows). With
+// replaceExisting false an existing to is left alone and the move fails.
+SystemError MoveFilePath(const std::string& from, const std::string& to, bool replaceExisting);
+
+// Makes the folder's entries durable (fsync of the directory on POSIX; Windows' write-through
+// move already did it). folder "" is the current directory.
+SystemError SyncFolder(const std::string& folder);
+
+}  // namespace platform
