@@ -1,0 +1,75 @@
+#include "engine/decode_file.h"
+
+#include "engine/decrypt_file.h"
+#include "engine/key_text.h"
+#include "engine/messages.h"
+#include "engine/output_path.h"
+#include "engine/secure_wipe.h"
+
+namespace {
+
+// Keys a context from the password edit; the copy of the password is wiped at once.
+class KeyedContext {
+ public:
+  explicit KeyedContext(std::string password) {
+    KeyFromPassword(password, context_);
+    SecureWipe(password);
+  }
+  KeyedContext(const KeyedContext&) = delete;
+  KeyedContext& operator=(const KeyedContext&) = delete;
+  ~KeyedContext() { WipeBlowfishContext(context_); }
+  const BlowfishContext& context() const { return context_; }
+
+ private:
+  BlowfishContext context_;
+};
+
+void ReportHardFailure(DecodeHost& host) {
+  host.ShowMessage(kDecodeFailedText, kMessageTitle, MessageButtons::Ok);
+  host.SetStopFlag();
+  host.Pause(kPauseMilliseconds);
+  host.CloseDialog();
+}
+
+void ReportWrongPassword(DecodeHost& host) {
+  host.ShowMessage(kWrongPasswordText, kMessageTitle, MessageButtons::Ok);
+  // OK in the question means: stop the batch here.
+  if (host.ShowMessage(kAbortQuestionText, kMessageTitle, MessageButtons::OkCancel) ==
+      MessageAnswer::Ok) {
+    host.Pause(kPauseMilliseconds);
+    host.SetStopFlag();
+  }
+}
+
+}  // namespace
+
+void DecodeFile(DecodeHost& host, const std::string& path) {
+  const KeyedContext key(host.PasswordText());
+  const std::string outputPath = OutputPathFor(host.OutputFolderText(), path);
+
+  // The dialog always replaced an existing output without asking; the replacement now
+  // happens only once the new output is whole.
+  DecryptOptions options;
+  options.replaceExisting = true;
+  options.deleteInput = true;
+  options.syncToDisk = true;
+  const DecryptResult result = DecryptFile(key.context(), path, outputPath, options);
+
+  switch (result.status) {
+    case DecryptStatus::Done:
+      // An input that could not be deleted (read-only) still counts: its output is whole.
+      host.SetDoneFlag();
+      return;
+    case DecryptStatus::WrongPassword:
+      ReportWrongPassword(host);
+      return;
+    case DecryptStatus::InputMissing:
+    case DecryptStatus::InputEmpty:
+    case DecryptStatus::InputUnreadable:
+    case DecryptStatus::OutputExists:
+    case DecryptStatus::OutputUnwritable:
+    case DecryptStatus::Interrupted:
+      ReportHardFailure(host);
+      return;
+  }
+}

@@ -1,0 +1,205 @@
+#include "engine/decrypt_file.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "engine/output_path.h"
+#include "platform/file.h"
+
+#ifdef _WIN32
+// The two codes Windows gives for a name that is taken, without including <windows.h> here.
+constexpr platform::SystemError kNameTakenErrors[] = {80 /* ERROR_FILE_EXISTS */,
+                                                      183 /* ERROR_ALREADY_EXISTS */};
+#else
+constexpr platform::SystemError kNameTakenErrors[] = {EEXIST};
+#endif
+
+namespace {
+
+using platform::File;
+using platform::SystemError;
+
+// Large enough that system calls cost nothing next to the cipher; a multiple of 8.
+constexpr size_t kBufferSize = 256 * 1024;
+static_assert(kBufferSize % 8 == 0);
+
+bool IsNameTaken(SystemError error) {
+  return std::find(std::begin(kNameTakenErrors), std::end(kNameTakenErrors), error) !=
+         std::end(kNameTakenErrors);
+}
+
+DecryptResult Failure(DecryptStatus status, SystemError error = 0) {
+  DecryptResult result;
+  result.status = status;
+  result.error = error;
+  return result;
+}
+
+// The output while it is being written: a file of its own name in the output folder, so a
+// file under the final name is always whole. Removed unless Commit() moved it into place.
+class TemporaryOutput {
+ public:
+  TemporaryOutput() = default;
+  TemporaryOutput(const TemporaryOutput&) = delete;
+  TemporaryOutput& operator=(const TemporaryOutput&) = delete;
+  ~TemporaryOutput() {
+    if (path_.empty()) return;
+    file_.Close();
+    platform::DeleteFilePath(path_);
+  }
+
+  // Creates a new file named after finalPath with a random suffix.
+  SystemError Create(const std::string& finalPath) {
+    thread_local std::minstd_rand random{std::random_device{}()};
+    SystemError error = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      char suffix[16];
+      std::snprintf(suffix, sizeof suffix, ".~%08x.tmp", static_cast<unsigned>(random()));
+      std::string candidate = finalPath + suffix;
+      auto created = File::CreateExclusiveNew(candidate);
+      if (created) {
+        file_ = std::move(*created.value);
+        path_ = std::move(candidate);
+        return 0;
+      }
+      error = created.error;
+      if (!IsNameTaken(error)) break;
+    }
+    return error;
+  }
+
+  File& file() { return file_; }
+
+  // Flushes (when asked), closes and gives the file its final name.
+  SystemError Commit(const std::string& finalPath, bool sync, bool replaceExisting) {
+    if (sync) {
+      if (const SystemError error = file_.Flush()) return error;
+    }
+    if (const SystemError error = file_.Close()) return error;
+    if (const SystemError error = platform::MoveFilePath(path_, finalPath, replaceExisting)) {
+      return error;
+    }
+    path_.clear();
+    return 0;
+  }
+
+ private:
+  File file_;
+  std::string path_;
+};
+
+// Decrypts the first count bytes of buffer in place; a short tail is padded with spaces up
+// to a whole block first. Returns the number of bytes now holding plaintext.
+size_t DecryptBuffer(const BlowfishContext& key, std::vector<uint8_t>& buffer, size_t count) {
+  const size_t padded = (count + 7) / 8 * 8;
+  std::fill(buffer.begin() + static_cast<std::ptrdiff_t>(count),
+            buffer.begin() + static_cast<std::ptrdiff_t>(padded), uint8_t{0x20});
+  BlowfishDecryptBlocks(key, buffer.data(), padded / 8);
+  return padded;
+}
+
+bool StartsWithMagic(const std::vector<uint8_t>& plaintext) {
+  return std::memcmp(plaintext.data(), kLogMagic, sizeof kLogMagic) == 0;
+}
+
+// Decrypts the rest of input into output, starting with the already decrypted first
+// buffer. Reports which side failed.
+DecryptResult CopyDecrypted(const BlowfishContext& key, File& input, File& output,
+                            std::vector<uint8_t>& buffer, size_t firstCount, uint64_t total,
+                            const DecryptOptions& options) {
+  DecryptResult result;
+  size_t plainCount = firstCount;
+  uint64_t done = 0;
+  for (;;) {
+    if (const SystemError error = output.WriteAll(std::span(buffer.data(), plainCount))) {
+      return Failure(DecryptStatus::OutputUnwritable, error);
+    }
+    result.bytesWritten += plainCount;
+    done = std::min<uint64_t>(result.bytesWritten, total);
+    if (options.progress && !options.progress(done, total)) {
+      return Failure(DecryptStatus::Interrupted);
+    }
+    auto read = input.Read(buffer);
+    if (!read) return Failure(DecryptStatus::InputUnreadable, read.error);
+    if (*read.value == 0) return result;
+    plainCount = DecryptBuffer(key, buffer, *read.value);
+  }
+}
+
+}  // namespace
+
+uint64_t FindFileSize(const std::string& path) {
+  return platform::FindFirstEntrySize(path).value_or(0);
+}
+
+DecryptResult DecryptFile(const BlowfishContext& key, const std::string& inputPath,
+                          const std::string& outputPath, const DecryptOptions& options,
+                          File* outputStream) {
+  if (platform::QueryPathKind(inputPath) != platform::PathKind::File) {
+    return Failure(DecryptStatus::InputMissing);
+  }
+  const uint64_t size = FindFileSize(inputPath);
+  if (size == 0) return Failure(DecryptStatus::InputEmpty);
+
+  auto opened = File::OpenExclusiveForReading(inputPath);
+  if (!opened) return Failure(DecryptStatus::InputUnreadable, opened.error);
+  File& input = *opened.value;
+
+  // Block 0 is checked before anything is created, so a wrong password never touches an
+  // existing output.
+  std::vector<uint8_t> buffer(kBufferSize);
+  auto firstRead = input.Read(buffer);
+  if (!firstRead) return Failure(DecryptStatus::InputUnreadable, firstRead.error);
+  if (*firstRead.value == 0) return Failure(DecryptStatus::InputEmpty);
+  const size_t firstCount = DecryptBuffer(key, buffer, *firstRead.value);
+  if (!StartsWithMagic(buffer)) return Failure(DecryptStatus::WrongPassword);
+
+  if (options.mode == OutputMode::CheckPassword) return DecryptResult{};
+  if (options.mode == OutputMode::Stream) {
+    if (outputStream == nullptr) return Failure(DecryptStatus::OutputUnwritable);
+    return CopyDecrypted(key, input, *outputStream, buffer, firstCount, size, options);
+  }
+
+  // The output must never be the input under another name: replacing it would destroy the
+  // only copy before the decryption is complete.
+  const auto inputIdentity = input.Identity();
+  const auto existingIdentity = platform::IdentityOfPath(outputPath);
+  if (existingIdentity && (!inputIdentity || *existingIdentity == *inputIdentity)) {
+    return Failure(DecryptStatus::OutputUnwritable);
+  }
+  if (existingIdentity && !options.replaceExisting) return Failure(DecryptStatus::OutputExists);
+
+  TemporaryOutput output;
+  if (const SystemError error = output.Create(outputPath)) {
+    return Failure(DecryptStatus::OutputUnwritable, error);
+  }
+  DecryptResult result =
+      CopyDecrypted(key, input, output.file(), buffer, firstCount, size, options);
+  if (result.status != DecryptStatus::Done) return result;
+
+  if (const SystemError error =
+          output.Commit(outputPath, options.syncToDisk, options.replaceExisting)) {
+    const bool taken = !options.replaceExisting && IsNameTaken(error);
+    return Failure(taken ? DecryptStatus::OutputExists : DecryptStatus::OutputUnwritable, error);
+  }
+  input.Close();
+  if (!options.deleteInput) return result;
+
+  // The new name must be on the disk before the only other copy goes.
+  if (options.syncToDisk) {
+    if (const SystemError error = platform::SyncFolder(FolderOf(outputPath))) {
+      result.inputDeleteFailed = true;
+      result.deleteError = error;
+      return result;
+    }
+  }
+  if (const SystemError error = platform::DeleteFilePath(inputPath)) {
+    result.inputDeleteFailed = true;
+    result.deleteError = error;
+  }
+  return result;
+}

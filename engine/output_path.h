@@ -16,3 +16,7 @@ std::string OutputFileNameFor(std::string_view fileName);
 
 std::string OutputPathFor(std::string_view outputFolder, std::string_view inputPath,
                           platform::PathStyle style = platform::kNativePathStyle);
+
+// The folder part of path: everything before its last separator ("" when it has none; the
+// root itself for a file at the root).
+std::string FolderOf(std::string_view path, platform::PathStyle style = platform::kNativePathStyle);

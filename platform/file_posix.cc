@@ -1,0 +1,166 @@
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <utility>
+
+#include "platform/file.h"
+
+namespace platform {
+namespace {
+
+SystemError LastError() { return static_cast<SystemError>(errno); }
+
+// Retries a system call that a signal interrupted; handlers only set flags.
+template <typename Call>
+auto RetryOnInterrupt(Call call) {
+  decltype(call()) result;
+  do {
+    result = call();
+  } while (result == -1 && errno == EINTR);
+  return result;
+}
+
+}  // namespace
+
+PathKind QueryPathKind(const std::string& path) {
+  struct stat status {};
+  if (stat(path.c_str(), &status) != 0) return PathKind::Missing;
+  return S_ISDIR(status.st_mode) ? PathKind::Directory : PathKind::File;
+}
+
+std::optional<uint64_t> FindFirstEntrySize(const std::string& path) {
+  struct stat status {};
+  if (stat(path.c_str(), &status) != 0) return std::nullopt;
+  return static_cast<uint64_t>(status.st_size);
+}
+
+std::optional<FileIdentity> IdentityOfPath(const std::string& path) {
+  struct stat status {};
+  if (stat(path.c_str(), &status) != 0) return std::nullopt;
+  return FileIdentity{static_cast<uint64_t>(status.st_dev), static_cast<uint64_t>(status.st_ino)};
+}
+
+File::File(File&& other) noexcept
+    : descriptor_(std::exchange(other.descriptor_, -1)), owned_(other.owned_) {}
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    Close();
+    descriptor_ = std::exchange(other.descriptor_, -1);
+    owned_ = other.owned_;
+  }
+  return *this;
+}
+
+File::~File() { Close(); }
+
+Result<File> File::OpenExclusiveForReading(const std::string& path) {
+  File file(RetryOnInterrupt([&] { return open(path.c_str(), O_RDONLY | O_CLOEXEC); }), true);
+  if (!file.IsOpen()) return {std::nullopt, LastError()};
+  // Another decoder working on the same input holds this lock: the file is busy, as
+  // share mode 0 makes it on Windows.
+  if (RetryOnInterrupt([&] { return flock(file.descriptor_, LOCK_EX | LOCK_NB); }) != 0) {
+    return {std::nullopt, LastError()};
+  }
+  struct stat status {};
+  if (fstat(file.descriptor_, &status) != 0) return {std::nullopt, LastError()};
+  if (S_ISDIR(status.st_mode)) return {std::nullopt, static_cast<SystemError>(EISDIR)};
+  return {std::move(file), 0};
+}
+
+Result<File> File::CreateExclusiveNew(const std::string& path) {
+  File file(RetryOnInterrupt([&] {
+              return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            }),
+            true);
+  if (!file.IsOpen()) return {std::nullopt, LastError()};
+  if (RetryOnInterrupt([&] { return flock(file.descriptor_, LOCK_EX | LOCK_NB); }) != 0) {
+    return {std::nullopt, LastError()};
+  }
+  return {std::move(file), 0};
+}
+
+File File::StandardOutput() { return File(STDOUT_FILENO, false); }
+
+bool File::IsOpen() const { return descriptor_ >= 0; }
+
+Result<size_t> File::Read(std::span<uint8_t> buffer) {
+  size_t total = 0;
+  while (total < buffer.size()) {
+    const ssize_t count = RetryOnInterrupt(
+        [&] { return read(descriptor_, buffer.data() + total, buffer.size() - total); });
+    if (count < 0) return {std::nullopt, LastError()};
+    if (count == 0) break;
+    total += static_cast<size_t>(count);
+  }
+  return {total, 0};
+}
+
+SystemError File::WriteAll(std::span<const uint8_t> data) {
+  size_t total = 0;
+  while (total < data.size()) {
+    const ssize_t count = RetryOnInterrupt(
+        [&] { return write(descriptor_, data.data() + total, data.size() - total); });
+    if (count < 0) return LastError();
+    // A write that moves nothing would loop for ever; the disk is as good as full.
+    if (count == 0) return static_cast<SystemError>(ENOSPC);
+    total += static_cast<size_t>(count);
+  }
+  return 0;
+}
+
+SystemError File::Flush() {
+  return RetryOnInterrupt([&] { return fsync(descriptor_); }) == 0 ? 0 : LastError();
+}
+
+std::optional<FileIdentity> File::Identity() const {
+  struct stat status {};
+  if (fstat(descriptor_, &status) != 0) return std::nullopt;
+  return FileIdentity{static_cast<uint64_t>(status.st_dev), static_cast<uint64_t>(status.st_ino)};
+}
+
+SystemError File::Close() {
+  const int descriptor = std::exchange(descriptor_, -1);
+  if (descriptor < 0 || !owned_) return 0;
+  // close() is not retried on EINTR: on Linux the descriptor is already released.
+  return close(descriptor) == 0 ? 0 : LastError();
+}
+
+SystemError DeleteFilePath(const std::string& path) {
+  return unlink(path.c_str()) == 0 ? 0 : LastError();
+}
+
+SystemError MoveFilePath(const std::string& from, const std::string& to, bool replaceExisting) {
+  if (replaceExisting) return rename(from.c_str(), to.c_str()) == 0 ? 0 : LastError();
+  // link() fails with EEXIST instead of replacing, which rename() cannot be told to do
+  // portably; the temporary name is dropped once the final one exists.
+  if (link(from.c_str(), to.c_str()) == 0) {
+    unlink(from.c_str());
+    return 0;
+  }
+  const SystemError linkError = LastError();
+  if (linkError == EEXIST) return linkError;
+  // File systems without hard links (FAT, some network shares): check, then rename.
+  if (linkError == EPERM || linkError == ENOTSUP || linkError == ENOSYS) {
+    if (access(to.c_str(), F_OK) == 0) return static_cast<SystemError>(EEXIST);
+    return rename(from.c_str(), to.c_str()) == 0 ? 0 : LastError();
+  }
+  return linkError;
+}
+
+SystemError SyncFolder(const std::string& folder) {
+  const std::string path = folder.empty() ? "." : folder;
+  const int descriptor =
+      RetryOnInterrupt([&] { return open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); });
+  if (descriptor < 0) return LastError();
+  SystemError error = RetryOnInterrupt([&] { return fsync(descriptor); }) == 0 ? 0 : LastError();
+  // Some file systems cannot sync a directory; their entries are as durable as they get.
+  if (error == EINVAL || error == ENOTSUP) error = 0;
+  close(descriptor);
+  return error;
+}
+
+}  // namespace platform

@@ -1,0 +1,36 @@
+#include "platform/path_text.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace platform {
+
+bool IsLeadByte(unsigned char byte) {
+#ifdef _WIN32
+  return IsDBCSLeadByte(byte) != FALSE;
+#else
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+#endif
+}
+
+std::size_t CharacterLength(std::string_view text, std::size_t index) {
+  const bool pairFollows = index + 1 < text.size();
+  return pairFollows && IsLeadByte(static_cast<unsigned char>(text[index])) ? 2 : 1;
+}
+
+std::size_t LastCharacterIndex(std::string_view text) {
+  std::size_t last = std::string_view::npos;
+  for (std::size_t i = 0; i < text.size(); i += CharacterLength(text, i)) last = i;
+  return last;
+}
+
+std::size_t FindLastSeparator(std::string_view text, std::string_view separators) {
+  std::size_t found = std::string_view::npos;
+  for (std::size_t i = 0; i < text.size(); i += CharacterLength(text, i)) {
+    if (separators.find(text[i]) != std::string_view::npos) found = i;
+  }
+  return found;
+}
+
+}  // namespace platform

@@ -1,0 +1,227 @@
+#include "engine/decrypt_file.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/key_text.h"
+#include "engine/output_path.h"
+#include "platform/file.h"
+#include "tests/support/log_fixture.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+constexpr char kPassword[] = "secret";
+// Larger than the engine's buffer, so a run crosses buffer boundaries.
+constexpr size_t kLargeSize = 3 * 256 * 1024 + 13;
+
+BlowfishContext KeyFor(std::string_view password) {
+  BlowfishContext context;
+  KeyFromPassword(password, context);
+  return context;
+}
+
+struct Fixture {
+  TempFolder folder;
+  std::string input = folder / "LOG1.$S$";
+  std::string output = folder / "LOG1.CSV";
+  Bytes cipher;
+
+  explicit Fixture(size_t size, uint32_t seed = 1) {
+    cipher = MakeSampleLog(kPassword, size, seed);
+    WriteFileBytes(input, cipher);
+  }
+  DecryptResult Run(const DecryptOptions& options = {}, std::string_view password = kPassword) {
+    return DecryptFile(KeyFor(password), input, output, options);
+  }
+  bool InputIntact() const {
+    return platform::QueryPathKind(input) == platform::PathKind::File &&
+           ReadFileBytes(input) == cipher;
+  }
+};
+
+TEST(DecryptFile, OutputIsTheBlockByBlockDecryptionForEveryLength) {
+  for (size_t size : std::initializer_list<size_t>{8, 9, 15, 16, 17, 24, 4096 + 1, 256 * 1024 - 1,
+                                                  256 * 1024, 256 * 1024 + 1, kLargeSize}) {
+    Fixture f(size, static_cast<uint32_t>(size));
+    const DecryptResult result = f.Run();
+    ASSERT_EQ(result.status, DecryptStatus::Done) << size;
+    const Bytes output = ReadFileBytes(f.output);
+    EXPECT_EQ(output, ReferenceDecrypt(kPassword, f.cipher)) << size;
+    EXPECT_EQ(output.size(), (size + 7) / 8 * 8) << size;
+    EXPECT_EQ(result.bytesWritten, output.size());
+    EXPECT_EQ(std::string(output.begin(), output.begin() + 8), "Vellunor");
+    EXPECT_FALSE(result.inputDeleteFailed);
+    // The input is gone and no temporary file is left behind.
+    EXPECT_EQ(f.folder.Names(), std::vector<std::string>{"LOG1.CSV"}) << size;
+  }
+}
+
+TEST(DecryptFile, SeventeenBytesGiveThreeBlocksTheLastPaddedWithSpaces) {
+  Fixture f(17);
+  ASSERT_EQ(f.Run().status, DecryptStatus::Done);
+  const Bytes output = ReadFileBytes(f.output);
+  ASSERT_EQ(output.size(), 24u);
+  Bytes lastBlock = {f.cipher[16], 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20};
+  const Bytes expectedLast = ReferenceDecrypt(kPassword, lastBlock);
+  EXPECT_TRUE(std::equal(expectedLast.begin(), expectedLast.end(), output.begin() + 16));
+}
+
+TEST(DecryptFile, FailuresLeaveTheInputAndCreateNothing) {
+  struct Case {
+    const char* name;
+    std::function<void(Fixture&)> arrange;
+    DecryptStatus expected;
+  };
+  const Case cases[] = {
+      {"missing input", [](Fixture& f) { platform::DeleteFilePath(f.input); },
+       DecryptStatus::InputMissing},
+      {"empty input", [](Fixture& f) { f.cipher.clear(); WriteFileBytes(f.input, f.cipher); },
+       DecryptStatus::InputEmpty},
+      {"input shorter than a block",
+       [](Fixture& f) { f.cipher.resize(5); WriteFileBytes(f.input, f.cipher); },
+       DecryptStatus::WrongPassword},
+      {"output folder missing",
+       [](Fixture& f) { f.output = f.folder / "no-such-folder" + NativeSeparator() + "LOG1.CSV"; },
+       DecryptStatus::OutputUnwritable},
+      {"output folder is a file",
+       [](Fixture& f) { f.output = f.input + NativeSeparator() + "LOG1.CSV"; },
+       DecryptStatus::OutputUnwritable},
+      {"output is the input itself", [](Fixture& f) { f.output = f.input; },
+       DecryptStatus::OutputUnwritable},
+  };
+  for (const Case& c : cases) {
+    Fixture f(64);
+    c.arrange(f);
+    const auto before = f.folder.Names();
+    EXPECT_EQ(f.Run().status, c.expected) << c.name;
+    EXPECT_EQ(f.folder.Names(), before) << c.name;
+    if (c.expected != DecryptStatus::InputMissing) {
+      EXPECT_TRUE(f.InputIntact()) << c.name;
+    }
+  }
+}
+
+TEST(DecryptFile, DirectoryIsNotAnInput) {
+  TempFolder folder;
+  const std::string output = folder / "x.CSV";
+  EXPECT_EQ(DecryptFile(KeyFor(kPassword), folder.path(), output, {}).status,
+            DecryptStatus::InputMissing);
+  EXPECT_TRUE(folder.Names().empty());
+}
+
+TEST(DecryptFile, WrongPasswordKeepsAnExistingOutputUntouched) {
+  Fixture f(100);
+  const Bytes previous = {'o', 'l', 'd'};
+  WriteFileBytes(f.output, previous);
+  EXPECT_EQ(f.Run({}, "wrong").status, DecryptStatus::WrongPassword);
+  EXPECT_EQ(ReadFileBytes(f.output), previous);
+  EXPECT_TRUE(f.InputIntact());
+  EXPECT_EQ(f.folder.Names(), (std::vector<std::string>{"LOG1.$S$", "LOG1.CSV"}));
+}
+
+TEST(DecryptFile, ExistingOutputIsReplacedOnlyWhenAllowed) {
+  const Bytes previous = {'o', 'l', 'd'};
+  {
+    Fixture f(100);
+    WriteFileBytes(f.output, previous);
+    DecryptOptions options;
+    options.replaceExisting = false;
+    EXPECT_EQ(f.Run(options).status, DecryptStatus::OutputExists);
+    EXPECT_EQ(ReadFileBytes(f.output), previous);
+    EXPECT_TRUE(f.InputIntact());
+  }
+  {
+    Fixture f(100);
+    WriteFileBytes(f.output, previous);
+    EXPECT_EQ(f.Run().status, DecryptStatus::Done);
+    EXPECT_EQ(ReadFileBytes(f.output), ReferenceDecrypt(kPassword, f.cipher));
+  }
+}
+
+TEST(DecryptFile, KeepAndCheckModesNeverDeleteTheInput) {
+  {
+    Fixture f(40);
+    DecryptOptions options;
+    options.deleteInput = false;
+    EXPECT_EQ(f.Run(options).status, DecryptStatus::Done);
+    EXPECT_TRUE(f.InputIntact());
+    EXPECT_EQ(ReadFileBytes(f.output), ReferenceDecrypt(kPassword, f.cipher));
+  }
+  {
+    Fixture f(40);
+    DecryptOptions options;
+    options.mode = OutputMode::CheckPassword;
+    EXPECT_EQ(f.Run(options).status, DecryptStatus::Done);
+    EXPECT_EQ(f.Run(options, "wrong").status, DecryptStatus::WrongPassword);
+    EXPECT_TRUE(f.InputIntact());
+    EXPECT_EQ(f.folder.Names(), std::vector<std::string>{"LOG1.$S$"});
+  }
+}
+
+TEST(DecryptFile, InterruptionRemovesThePartialOutput) {
+  Fixture f(kLargeSize);
+  DecryptOptions options;
+  int calls = 0;
+  options.progress = [&](uint64_t done, uint64_t total) {
+    EXPECT_LE(done, total);
+    return ++calls < 2;
+  };
+  EXPECT_EQ(f.Run(options).status, DecryptStatus::Interrupted);
+  EXPECT_EQ(calls, 2);
+  EXPECT_TRUE(f.InputIntact());
+  EXPECT_EQ(f.folder.Names(), std::vector<std::string>{"LOG1.$S$"});
+}
+
+TEST(DecryptFile, ProgressReachesTheInputSize) {
+  Fixture f(kLargeSize);
+  DecryptOptions options;
+  uint64_t last = 0;
+  options.progress = [&](uint64_t done, uint64_t total) {
+    EXPECT_EQ(total, kLargeSize);
+    EXPECT_GE(done, last);
+    last = done;
+    return true;
+  };
+  EXPECT_EQ(f.Run(options).status, DecryptStatus::Done);
+  EXPECT_EQ(last, kLargeSize);
+}
+
+TEST(DecryptFile, InputHeldByAnotherOpenerIsUnreadable) {
+  Fixture f(64);
+  auto holder = platform::File::OpenExclusiveForReading(f.input);
+  ASSERT_TRUE(holder);
+  EXPECT_EQ(f.Run().status, DecryptStatus::InputUnreadable);
+  holder.value->Close();
+  EXPECT_TRUE(f.InputIntact());
+  EXPECT_EQ(f.folder.Names(), std::vector<std::string>{"LOG1.$S$"});
+}
+
+TEST(DecryptFile, StreamModeWritesTheSameBytesAndKeepsTheInput) {
+  Fixture f(kLargeSize);
+  const std::string streamPath = f.folder / "stream.bin";
+  {
+    auto stream = platform::File::CreateExclusiveNew(streamPath);
+    ASSERT_TRUE(stream);
+    DecryptOptions options;
+    options.mode = OutputMode::Stream;
+    EXPECT_EQ(DecryptFile(KeyFor(kPassword), f.input, "", options, &*stream.value).status,
+              DecryptStatus::Done);
+  }
+  EXPECT_EQ(ReadFileBytes(streamPath), ReferenceDecrypt(kPassword, f.cipher));
+  EXPECT_TRUE(f.InputIntact());
+}
+
+TEST(FindFileSize, GivesTheWholeSizeOrZero) {
+  TempFolder folder;
+  const std::string path = folder / "a.$S$";
+  EXPECT_EQ(FindFileSize(path), 0u);
+  WriteFileBytes(path, Bytes(1234, 7));
+  EXPECT_EQ(FindFileSize(path), 1234u);
+}
+
+}  // namespace
