@@ -16,12 +16,13 @@ char NativeSeparator() {
 #endif
 }
 
-TempFolder::TempFolder() {
+TempFolder::TempFolder() : TempFolder(fs::temp_directory_path().string()) {}
+
+TempFolder::TempFolder(const std::string& parent) {
   std::random_device seed;
   std::mt19937 random(seed());
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const fs::path candidate =
-        fs::temp_directory_path() / ("vellunora-test-" + std::to_string(random()));
+    const fs::path candidate = fs::path(parent) / ("vellunora-test-" + std::to_string(random()));
     std::error_code error;
     if (fs::create_directory(candidate, error)) {
       path_ = candidate.string();

@@ -8,6 +8,8 @@
 class TempFolder {
  public:
   TempFolder();
+  // A fresh folder inside parent (for example the root of another drive).
+  explicit TempFolder(const std::string& parent);
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
   ~TempFolder();
