@@ -53,7 +53,7 @@ void DecodeFile(DecodeHost& host, const std::string& path) {
   options.replaceExisting = true;
   options.deleteInput = true;
   options.syncToDisk = true;
-  const DecryptResult result = DecryptFile(key.context(), path, outputPath, options);
+  const DecryptResult result = DecryptLogFile(key.context(), path, outputPath, options);
 
   switch (result.status) {
     case DecryptStatus::Done:

@@ -136,7 +136,7 @@ uint64_t FindFileSize(const std::string& path) {
   return platform::FindFirstEntrySize(path).value_or(0);
 }
 
-DecryptResult DecryptFile(const BlowfishContext& key, const std::string& inputPath,
+DecryptResult DecryptLogFile(const BlowfishContext& key, const std::string& inputPath,
                           const std::string& outputPath, const DecryptOptions& options,
                           File* outputStream) {
   if (platform::QueryPathKind(inputPath) != platform::PathKind::File) {

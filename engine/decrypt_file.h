@@ -1,6 +1,6 @@
 #pragma once
 // Decryption of one encrypted log file, with every rule that keeps the user's data safe.
-// Both the dialog (DecodeFile) and the command-line decoder go through DecryptFile.
+// Both the dialog (DecodeFile) and the command-line decoder go through DecryptLogFile.
 //
 // The rules: block 0 is read and checked before any output exists; the output is written to
 // a temporary file beside its final name, flushed, closed and only then moved to that name;
@@ -60,7 +60,7 @@ class File;
 // Decrypts inputPath into outputPath (mode File), into *outputStream (mode Stream) or only
 // checks the password (mode CheckPassword). The output's bytes are the input's 8-byte blocks
 // decrypted one by one, a short last block padded with spaces (0x20) before decryption.
-DecryptResult DecryptFile(const BlowfishContext& key, const std::string& inputPath,
+DecryptResult DecryptLogFile(const BlowfishContext& key, const std::string& inputPath,
                           const std::string& outputPath, const DecryptOptions& options,
                           platform::File* outputStream = nullptr);
 

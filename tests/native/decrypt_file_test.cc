@@ -36,7 +36,7 @@ struct Fixture {
     WriteFileBytes(input, cipher);
   }
   DecryptResult Run(const DecryptOptions& options = {}, std::string_view password = kPassword) {
-    return DecryptFile(KeyFor(password), input, output, options);
+    return DecryptLogFile(KeyFor(password), input, output, options);
   }
   bool InputIntact() const {
     return platform::QueryPathKind(input) == platform::PathKind::File &&
@@ -44,7 +44,7 @@ struct Fixture {
   }
 };
 
-TEST(DecryptFile, OutputIsTheBlockByBlockDecryptionForEveryLength) {
+TEST(DecryptLogFile, OutputIsTheBlockByBlockDecryptionForEveryLength) {
   for (size_t size : std::initializer_list<size_t>{8, 9, 15, 16, 17, 24, 4096 + 1, 256 * 1024 - 1,
                                                   256 * 1024, 256 * 1024 + 1, kLargeSize}) {
     Fixture f(size, static_cast<uint32_t>(size));
@@ -61,7 +61,7 @@ TEST(DecryptFile, OutputIsTheBlockByBlockDecryptionForEveryLength) {
   }
 }
 
-TEST(DecryptFile, SeventeenBytesGiveThreeBlocksTheLastPaddedWithSpaces) {
+TEST(DecryptLogFile, SeventeenBytesGiveThreeBlocksTheLastPaddedWithSpaces) {
   Fixture f(17);
   ASSERT_EQ(f.Run().status, DecryptStatus::Done);
   const Bytes output = ReadFileBytes(f.output);
@@ -71,7 +71,7 @@ TEST(DecryptFile, SeventeenBytesGiveThreeBlocksTheLastPaddedWithSpaces) {
   EXPECT_TRUE(std::equal(expectedLast.begin(), expectedLast.end(), output.begin() + 16));
 }
 
-TEST(DecryptFile, FailuresLeaveTheInputAndCreateNothing) {
+TEST(DecryptLogFile, FailuresLeaveTheInputAndCreateNothing) {
   struct Case {
     const char* name;
     std::function<void(Fixture&)> arrange;
@@ -106,15 +106,15 @@ TEST(DecryptFile, FailuresLeaveTheInputAndCreateNothing) {
   }
 }
 
-TEST(DecryptFile, DirectoryIsNotAnInput) {
+TEST(DecryptLogFile, DirectoryIsNotAnInput) {
   TempFolder folder;
   const std::string output = folder / "x.CSV";
-  EXPECT_EQ(DecryptFile(KeyFor(kPassword), folder.path(), output, {}).status,
+  EXPECT_EQ(DecryptLogFile(KeyFor(kPassword), folder.path(), output, {}).status,
             DecryptStatus::InputMissing);
   EXPECT_TRUE(folder.Names().empty());
 }
 
-TEST(DecryptFile, WrongPasswordKeepsAnExistingOutputUntouched) {
+TEST(DecryptLogFile, WrongPasswordKeepsAnExistingOutputUntouched) {
   Fixture f(100);
   const Bytes previous = {'o', 'l', 'd'};
   WriteFileBytes(f.output, previous);
@@ -124,7 +124,7 @@ TEST(DecryptFile, WrongPasswordKeepsAnExistingOutputUntouched) {
   EXPECT_EQ(f.folder.Names(), (std::vector<std::string>{"LOG1.$S$", "LOG1.CSV"}));
 }
 
-TEST(DecryptFile, ExistingOutputIsReplacedOnlyWhenAllowed) {
+TEST(DecryptLogFile, ExistingOutputIsReplacedOnlyWhenAllowed) {
   const Bytes previous = {'o', 'l', 'd'};
   {
     Fixture f(100);
@@ -143,7 +143,7 @@ TEST(DecryptFile, ExistingOutputIsReplacedOnlyWhenAllowed) {
   }
 }
 
-TEST(DecryptFile, KeepAndCheckModesNeverDeleteTheInput) {
+TEST(DecryptLogFile, KeepAndCheckModesNeverDeleteTheInput) {
   {
     Fixture f(40);
     DecryptOptions options;
@@ -163,7 +163,7 @@ TEST(DecryptFile, KeepAndCheckModesNeverDeleteTheInput) {
   }
 }
 
-TEST(DecryptFile, InterruptionRemovesThePartialOutput) {
+TEST(DecryptLogFile, InterruptionRemovesThePartialOutput) {
   Fixture f(kLargeSize);
   DecryptOptions options;
   int calls = 0;
@@ -177,7 +177,7 @@ TEST(DecryptFile, InterruptionRemovesThePartialOutput) {
   EXPECT_EQ(f.folder.Names(), std::vector<std::string>{"LOG1.$S$"});
 }
 
-TEST(DecryptFile, ProgressReachesTheInputSize) {
+TEST(DecryptLogFile, ProgressReachesTheInputSize) {
   Fixture f(kLargeSize);
   DecryptOptions options;
   uint64_t last = 0;
@@ -191,7 +191,7 @@ TEST(DecryptFile, ProgressReachesTheInputSize) {
   EXPECT_EQ(last, kLargeSize);
 }
 
-TEST(DecryptFile, InputHeldByAnotherOpenerIsUnreadable) {
+TEST(DecryptLogFile, InputHeldByAnotherOpenerIsUnreadable) {
   Fixture f(64);
   auto holder = platform::File::OpenExclusiveForReading(f.input);
   ASSERT_TRUE(holder);
@@ -201,7 +201,7 @@ TEST(DecryptFile, InputHeldByAnotherOpenerIsUnreadable) {
   EXPECT_EQ(f.folder.Names(), std::vector<std::string>{"LOG1.$S$"});
 }
 
-TEST(DecryptFile, StreamModeWritesTheSameBytesAndKeepsTheInput) {
+TEST(DecryptLogFile, StreamModeWritesTheSameBytesAndKeepsTheInput) {
   Fixture f(kLargeSize);
   const std::string streamPath = f.folder / "stream.bin";
   {
@@ -209,7 +209,7 @@ TEST(DecryptFile, StreamModeWritesTheSameBytesAndKeepsTheInput) {
     ASSERT_TRUE(stream);
     DecryptOptions options;
     options.mode = OutputMode::Stream;
-    EXPECT_EQ(DecryptFile(KeyFor(kPassword), f.input, "", options, &*stream.value).status,
+    EXPECT_EQ(DecryptLogFile(KeyFor(kPassword), f.input, "", options, &*stream.value).status,
               DecryptStatus::Done);
   }
   EXPECT_EQ(ReadFileBytes(streamPath), ReferenceDecrypt(kPassword, f.cipher));

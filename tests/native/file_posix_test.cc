@@ -63,7 +63,7 @@ TEST(FilePosix, FullDiskFailsTheFileRemovesThePartialOutputAndKeepsTheInput) {
   const Bytes cipher = MakeSampleLog(kPassword, 300 * 1024, 1);
   WriteFileBytes(input, cipher);
 
-  const DecryptResult result = DecryptFile(Key(), input, disk.folder() / "LOG1.CSV", {});
+  const DecryptResult result = DecryptLogFile(Key(), input, disk.folder() / "LOG1.CSV", {});
   EXPECT_EQ(result.status, DecryptStatus::OutputUnwritable);
   EXPECT_EQ(result.error, static_cast<platform::SystemError>(ENOSPC));
   EXPECT_TRUE(disk.folder().Names().empty());
@@ -93,7 +93,7 @@ TEST(FilePosix, FileSizeLimitIsAWriteFailureNotADeath) {
     std::signal(SIGXFSZ, SIG_IGN);
     const rlimit limit{100 * 1024, 100 * 1024};
     setrlimit(RLIMIT_FSIZE, &limit);
-    const DecryptResult result = DecryptFile(Key(), input, folder / "LOG1.CSV", {});
+    const DecryptResult result = DecryptLogFile(Key(), input, folder / "LOG1.CSV", {});
     _exit(result.status == DecryptStatus::OutputUnwritable && result.error == EFBIG ? 0 : 1);
   }
   int status = 0;
@@ -113,7 +113,7 @@ TEST(FilePosix, InputOnAReadOnlyFileSystemIsDecryptedAndKept) {
   ASSERT_TRUE(disk.MakeReadOnly());
 
   TempFolder out;
-  const DecryptResult result = DecryptFile(Key(), input, out / "LOG1.CSV", {});
+  const DecryptResult result = DecryptLogFile(Key(), input, out / "LOG1.CSV", {});
   EXPECT_EQ(result.status, DecryptStatus::Done);
   EXPECT_TRUE(result.inputDeleteFailed);
   EXPECT_EQ(result.deleteError, static_cast<platform::SystemError>(EROFS));
@@ -129,7 +129,7 @@ TEST(FilePosix, ReadOnlyOutputFolderIsFailureD) {
   const std::string input = logs / "LOG1.$S$";
   const Bytes cipher = MakeSampleLog(kPassword, 1000, 4);
   WriteFileBytes(input, cipher);
-  const DecryptResult result = DecryptFile(Key(), input, disk.folder() / "LOG1.CSV", {});
+  const DecryptResult result = DecryptLogFile(Key(), input, disk.folder() / "LOG1.CSV", {});
   EXPECT_EQ(result.status, DecryptStatus::OutputUnwritable);
   EXPECT_EQ(result.error, static_cast<platform::SystemError>(EROFS));
   EXPECT_EQ(ReadFileBytes(input), cipher);

@@ -1,0 +1,182 @@
+#include "engine/key_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <random>
+#include <string>
+#include <string_view>
+
+#include "engine/md5.h"
+
+#ifndef _WIN32
+#define OPENSSL_SUPPRESS_DEPRECATED
+#include <openssl/blowfish.h>
+#include <openssl/evp.h>
+#endif
+
+namespace {
+
+std::string ToString(const KeyText& keyText) { return std::string(keyText.begin(), keyText.end()); }
+
+// The key text the way the original key preparation builds it: DigestText on a
+// NUL-terminated copy, then DigestToHexText. Only meaningful for passwords without a NUL.
+std::string KeyTextThroughDigestText(const std::string& password) {
+  uint8_t buffer[128] = {};
+  DigestText(password.c_str(), buffer);
+  DigestToHexText(buffer);
+  return std::string(reinterpret_cast<const char*>(buffer));
+}
+
+std::string RandomPassword(std::mt19937& random, size_t length) {
+  std::string password(length, '\0');
+  for (char& c : password) c = static_cast<char>(1 + random() % 255);
+  return password;
+}
+
+bool SameContext(const BlowfishContext& a, const BlowfishContext& b) {
+  return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+TEST(MakeKeyText, EmptyPasswordGivesDigestOfEmptyMessage) {
+  EXPECT_EQ(ToString(MakeKeyText("")), "d41d8cd98f00b204e9800998ecf8427e");
+}
+
+TEST(MakeKeyText, Rfc1321Suite) {
+  struct Case {
+    const char* password;
+    const char* keyText;
+  };
+  const Case cases[] = {
+      {"a", "0cc175b9c0f1b6a831c399e269772661"},
+      {"abc", "900150983cd24fb0d6963f7d28e17f72"},
+      {"message digest", "f96b697d7cb7938d525a2f31aaf161d0"},
+      {"abcdefghijklmnopqrstuvwxyz", "c3fcd3d76192e4007dfb496cca67e13b"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ToString(MakeKeyText(c.password)), c.keyText) << c.password;
+  }
+}
+
+TEST(MakeKeyText, AlwaysThirtyTwoLowercaseHexDigits) {
+  std::mt19937 random(1);
+  for (int trial = 0; trial < 500; ++trial) {
+    const KeyText keyText = MakeKeyText(RandomPassword(random, random() % 40));
+    for (char c : keyText) {
+      EXPECT_TRUE((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f')) << "character " << int{c};
+    }
+  }
+}
+
+TEST(MakeKeyText, LeadingAndTrailingSpacesChangeTheKey) {
+  const std::string plain = ToString(MakeKeyText("secret"));
+  for (const char* variant : {" secret", "secret ", " secret ", "secret  ", "SECRET"}) {
+    const std::string keyText = ToString(MakeKeyText(variant));
+    EXPECT_NE(keyText, plain) << '"' << variant << '"';
+    EXPECT_EQ(keyText, KeyTextThroughDigestText(variant)) << '"' << variant << '"';
+  }
+}
+
+TEST(MakeKeyText, DoubleByteCharacterContributesBothBytes) {
+  // "ソ" in code page 932 is 83 5C: the trail byte is the code of a backslash.
+  const std::string both = ToString(MakeKeyText("\x83\x5C"));
+  EXPECT_NE(both, ToString(MakeKeyText("\x83")));
+  EXPECT_NE(both, ToString(MakeKeyText("\x5C")));
+  EXPECT_NE(both, ToString(MakeKeyText("\x5C\x83")));
+  EXPECT_EQ(both, KeyTextThroughDigestText("\x83\x5C"));
+  EXPECT_EQ(ToString(MakeKeyText("\x95\x5C\x83\x5C")),
+            KeyTextThroughDigestText("\x95\x5C\x83\x5C"));
+}
+
+TEST(MakeKeyText, LongPasswordsAreDigestedWhole) {
+  std::mt19937 random(2);
+  for (size_t length : {24u, 31u, 32u, 55u, 56u, 64u, 1000u, 100000u}) {
+    const std::string password = RandomPassword(random, length);
+    const std::string keyText = ToString(MakeKeyText(password));
+    EXPECT_EQ(keyText, KeyTextThroughDigestText(password)) << "length " << length;
+    std::string shorter = password;
+    shorter.pop_back();
+    EXPECT_NE(keyText, ToString(MakeKeyText(shorter))) << "length " << length;
+  }
+}
+
+TEST(MakeKeyText, EmbeddedNulIsPartOfThePassword) {
+  const std::string_view withNul("ab\0cd", 5);
+  EXPECT_NE(ToString(MakeKeyText(withNul)), ToString(MakeKeyText("ab")));
+  EXPECT_NE(ToString(MakeKeyText(withNul)), ToString(MakeKeyText("abcd")));
+}
+
+TEST(KeyFromPassword, EqualsSetKeyWithTheKeyTextBytes) {
+  std::mt19937 random(3);
+  for (size_t length : {0u, 1u, 8u, 24u, 31u, 200u}) {
+    const std::string password = RandomPassword(random, length);
+    const KeyText keyText = MakeKeyText(password);
+    auto expected = std::make_unique<BlowfishContext>();
+    BlowfishSetKey(*expected, reinterpret_cast<const uint8_t*>(keyText.data()), 32);
+    auto actual = std::make_unique<BlowfishContext>();
+    std::memset(actual.get(), 0xA5, sizeof(BlowfishContext));
+    KeyFromPassword(password, *actual);
+    EXPECT_TRUE(SameContext(*expected, *actual)) << "length " << length;
+  }
+}
+
+TEST(KeyFromPassword, SamePasswordGivesSameKeyEveryTime) {
+  auto first = std::make_unique<BlowfishContext>();
+  auto second = std::make_unique<BlowfishContext>();
+  KeyFromPassword("パスワード", *first);
+  KeyFromPassword("other", *second);
+  KeyFromPassword("パスワード", *second);
+  EXPECT_TRUE(SameContext(*first, *second));
+}
+
+#ifndef _WIN32
+
+bool SameBoxes(const BlowfishContext& context, const BF_KEY& reference) {
+  const uint32_t* boxes[4] = {context.S0, context.S1, context.S2, context.S3};
+  for (size_t box = 0; box < 4; ++box) {
+    if (std::memcmp(boxes[box], reference.S + 256 * box, 256 * sizeof(uint32_t)) != 0) return false;
+  }
+  return true;
+}
+
+std::string OpenSslMd5Hex(std::string_view bytes) {
+  uint8_t digest[EVP_MAX_MD_SIZE];
+  unsigned int length = 0;
+  EXPECT_EQ(1, EVP_Digest(bytes.data(), bytes.size(), digest, &length, EVP_md5(), nullptr));
+  std::string hex;
+  char pair[3];
+  for (unsigned int i = 0; i < length; ++i) {
+    std::snprintf(pair, sizeof pair, "%02x", digest[i]);
+    hex += pair;
+  }
+  return hex;
+}
+
+TEST(MakeKeyTextAgainstOpenSsl, AnyBytesAnyLength) {
+  std::mt19937 random(4);
+  for (size_t length : {0u, 1u, 2u, 24u, 31u, 32u, 63u, 64u, 65u, 1000u, 65537u}) {
+    std::string password(length, '\0');
+    for (char& c : password) c = static_cast<char>(random());  // NUL and 0x80-0xFF included
+    EXPECT_EQ(ToString(MakeKeyText(password)), OpenSslMd5Hex(password)) << "length " << length;
+  }
+  const std::string_view sjis("\x83\x5C\x95\x5C \x82\xA0", 7);
+  EXPECT_EQ(ToString(MakeKeyText(sjis)), OpenSslMd5Hex(sjis));
+}
+
+TEST(KeyFromPasswordAgainstOpenSsl, ScheduleEqualsBlowfishKeyedWithHexDigest) {
+  for (const char* password : {"", "abc", "Vellunora", " pass word "}) {
+    const std::string keyText = OpenSslMd5Hex(password);
+    BF_KEY reference;
+    BF_set_key(&reference, 32, reinterpret_cast<const unsigned char*>(keyText.data()));
+    auto context = std::make_unique<BlowfishContext>();
+    KeyFromPassword(password, *context);
+    EXPECT_EQ(0, std::memcmp(context->P, reference.P, sizeof context->P)) << password;
+    EXPECT_TRUE(SameBoxes(*context, reference)) << password;
+  }
+}
+
+#endif  // _WIN32
+
+}  // namespace

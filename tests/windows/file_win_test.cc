@@ -71,7 +71,7 @@ TEST(FileWin, InputOpenedElsewhereIsASharingViolation) {
     {
       const Handle holder = OpenShared(input, c.access, c.share);
       ASSERT_TRUE(holder.IsValid()) << c.name;
-      const DecryptResult result = DecryptFile(Key(), input, folder / "LOG1.CSV", {});
+      const DecryptResult result = DecryptLogFile(Key(), input, folder / "LOG1.CSV", {});
       EXPECT_EQ(result.status, DecryptStatus::InputUnreadable) << c.name;
       EXPECT_EQ(result.error, static_cast<platform::SystemError>(ERROR_SHARING_VIOLATION))
           << c.name;
@@ -87,7 +87,7 @@ TEST(FileWin, ReadOnlyInputIsDecryptedAndKept) {
   const Bytes cipher = MakeSampleLog(kPassword, 100, 2);
   WriteFileBytes(input, cipher);
   ASSERT_TRUE(SetFileAttributesA(input.c_str(), FILE_ATTRIBUTE_READONLY));
-  const DecryptResult result = DecryptFile(Key(), input, folder / "LOG1.CSV", {});
+  const DecryptResult result = DecryptLogFile(Key(), input, folder / "LOG1.CSV", {});
   EXPECT_EQ(result.status, DecryptStatus::Done);
   EXPECT_TRUE(result.inputDeleteFailed);
   EXPECT_EQ(result.deleteError, static_cast<platform::SystemError>(ERROR_ACCESS_DENIED));
@@ -107,7 +107,7 @@ TEST(FileWin, OutputHeldOpenIsNotReplacedAndTheInputStays) {
   {
     const Handle holder = OpenShared(output, GENERIC_READ, 0);
     ASSERT_TRUE(holder.IsValid());
-    EXPECT_EQ(DecryptFile(Key(), input, output, {}).status, DecryptStatus::OutputUnwritable);
+    EXPECT_EQ(DecryptLogFile(Key(), input, output, {}).status, DecryptStatus::OutputUnwritable);
   }
   EXPECT_EQ(ReadFileBytes(output), previous);
   EXPECT_EQ(ReadFileBytes(input), cipher);
@@ -147,7 +147,7 @@ TEST(FileWin, DriveLettersAndDoubleByteNames) {
                                                              : drive / c.outputFolderName) +
                                  "\\" + c.expectedOutputName;
     EXPECT_EQ(output, expected) << c.name;
-    EXPECT_EQ(DecryptFile(Key(), input, output, {}).status, DecryptStatus::Done) << c.name;
+    EXPECT_EQ(DecryptLogFile(Key(), input, output, {}).status, DecryptStatus::Done) << c.name;
     EXPECT_EQ(ReadFileBytes(expected), ReferenceDecrypt(kPassword, cipher)) << c.name;
     EXPECT_FALSE(Exists(input)) << c.name;
   }
@@ -159,7 +159,7 @@ TEST(FileWin, OutputOnAnotherDriveThanTheInput) {
   const std::string input = logs / "LOG9.$S$";
   const Bytes cipher = MakeSampleLog(kPassword, 5000, 5);
   WriteFileBytes(input, cipher);
-  EXPECT_EQ(DecryptFile(Key(), input, out / "LOG9.CSV", {}).status, DecryptStatus::Done);
+  EXPECT_EQ(DecryptLogFile(Key(), input, out / "LOG9.CSV", {}).status, DecryptStatus::Done);
   EXPECT_EQ(ReadFileBytes(out / "LOG9.CSV"), ReferenceDecrypt(kPassword, cipher));
   EXPECT_EQ(out.Names(), std::vector<std::string>{"LOG9.CSV"});
   EXPECT_FALSE(Exists(input));
