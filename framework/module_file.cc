@@ -1,0 +1,23 @@
+#include "framework/module_file.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "platform/path_text.h"
+
+std::string ExecutablePath() {
+  std::vector<char> buffer(MAX_PATH);
+  for (;;) {
+    const DWORD length = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0) return {};
+    // A full buffer means the path may have been cut; try again with more room.
+    if (length < buffer.size()) return std::string(buffer.data(), length);
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+std::string_view FileNamePart(std::string_view path) {
+  const std::size_t separator = platform::FindLastSeparator(path, "\\:");
+  return separator == std::string_view::npos ? path : path.substr(separator + 1);
+}

@@ -1,0 +1,153 @@
+#pragma once
+// The base of every window of ours. A control owns one native window, created on first need
+// (so a subclass is fully constructed before its creation hooks run), and receives that
+// window's messages through one guarded procedure, whether the window is of our own class
+// or a standard control ("BUTTON", "LISTBOX", ...) that we subclass.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "framework/object.h"
+
+class TFont;
+
+class TWinControl : public TObject {
+ public:
+  ~TWinControl() override;
+
+  // The native window, created (after its parent's) on first use. Raises EOutOfResources
+  // when the system refuses it, and whatever the creation hooks raise.
+  HWND Handle();
+  bool HandleAllocated() const { return handle_ != nullptr; }
+
+  TWinControl* Parent() const { return parent_; }
+
+  // Position relative to the parent's client area (a top-level window: to the screen) and
+  // size of the whole window, in pixels.
+  int Left() const { return left_; }
+  int Top() const { return top_; }
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  virtual void SetBounds(int left, int top, int width, int height);
+  // Multiplies position and size by numerator / denominator (MulDiv, each value on its own).
+  virtual void ScaleBounds(int numerator, int denominator);
+
+  bool Visible() const { return visible_; }
+  void SetVisible(bool visible);
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled);
+
+  // Controls of one parent take the focus with Tab in ascending TabOrder (ties in creation
+  // order); only those with TabStop are visited. The default is the creation order.
+  int TabOrder() const { return tabOrder_; }
+  void SetTabOrder(int tabOrder);
+  bool TabStop() const { return tabStop_; }
+  void SetTabStop(bool tabStop);
+
+  bool Focused() const;
+  void SetFocus();
+
+  // The font the control uses: its parent's; a top-level window's is the application's
+  // default font.
+  virtual const TFont& Font() const;
+
+  // The child-window identifier, unique among the parent's controls.
+  UINT ControlId() const { return id_; }
+
+ protected:
+  // parent: the control's parent window, or none for a top-level window. The control
+  // registers with its parent and leaves it when destroyed.
+  explicit TWinControl(TWinControl* parent);
+
+  struct CreateParams {
+    const char* className = nullptr;
+    // A class of ours whose procedure is the framework's: the object is attached at
+    // WM_NCCREATE. Otherwise the standard control is subclassed right after creation.
+    bool ownClass = false;
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    // The owner of a top-level window; filled in with the parent's window for a child.
+    HWND parentWindow = nullptr;
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+  };
+  // Called with the bounds, the parent window and the common styles (WS_CHILD, WS_VISIBLE,
+  // WS_TABSTOP, WS_DISABLED) already filled in.
+  virtual void FillCreateParams(CreateParams& params) const = 0;
+
+  // Runs right after the native window was created and given its font. Overrides call the
+  // base first.
+  virtual void WindowCreated();
+  // Runs before RecreateWindow destroys the native window, to save what the window holds.
+  virtual void WindowDestroying();
+  // Destroys the native window and creates it again with the current properties.
+  void RecreateWindow();
+  void DestroyHandle();
+
+  // One message of the window. The default hands it to DefaultHandler.
+  virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  // The standard control's own procedure, or DefWindowProcA for a class of ours.
+  LRESULT DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam);
+
+  // The window's text (the stored one while there is no window).
+  std::string ReadText() const;
+  void WriteText(std::string text);
+
+  // What the parent reflects to the control a notification concerns.
+  virtual void CommandNotified(UINT code);
+  virtual void DrawItemRequested(const DRAWITEMSTRUCT& item);
+  virtual void MeasureItemRequested(MEASUREITEMSTRUCT& item);
+  virtual void DeleteItemRequested(const DELETEITEMSTRUCT& item);
+
+  // For containers: route a notification to the child it concerns (WM_COMMAND and
+  // WM_DRAWITEM by window, WM_MEASUREITEM and WM_DELETEITEM by identifier), guarded with
+  // that child as sender. False when no child of ours is concerned.
+  bool ReflectCommand(WPARAM wParam, LPARAM lParam);
+  bool ReflectDrawItem(const DRAWITEMSTRUCT& item);
+  bool ReflectMeasureItem(MEASUREITEMSTRUCT& item);
+  bool ReflectDeleteItem(const DELETEITEMSTRUCT& item);
+
+  const std::vector<TWinControl*>& Children() const { return children_; }
+  // Puts the child windows in TabOrder in the z-order that dialog navigation follows.
+  void ArrangeTabOrder();
+
+ private:
+  static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  void CreateHandle();
+  void Detach();
+  TWinControl* FindChild(HWND window) const;
+  TWinControl* FindChildById(UINT id) const;
+
+  TWinControl* parent_;
+  std::vector<TWinControl*> children_;
+  UINT nextChildId_ = 100;
+  UINT id_ = 0;
+  HWND handle_ = nullptr;
+  WNDPROC originalProcedure_ = nullptr;
+  std::string text_;
+  int left_ = 0;
+  int top_ = 0;
+  int width_ = 0;
+  int height_ = 0;
+  bool visible_ = true;
+  bool enabled_ = true;
+  bool tabStop_ = false;
+  int tabOrder_ = 0;
+};
+
+// Suspends a window's redrawing (WM_SETREDRAW) for a refill and resumes it, with a repaint,
+// on every way out.
+class RedrawSuspended {
+ public:
+  explicit RedrawSuspended(HWND window);
+  RedrawSuspended(const RedrawSuspended&) = delete;
+  RedrawSuspended& operator=(const RedrawSuspended&) = delete;
+  ~RedrawSuspended();
+
+ private:
+  HWND window_;
+};

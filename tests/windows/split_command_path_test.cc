@@ -1,0 +1,621 @@
+#include "browsing/split_command_path.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "browsing/file_name_text.h"
+#include "framework/exceptions.h"
+#include "tests/support/temp_folder.h"
+
+static void PrintTo(const CommandPathParts& parts, std::ostream* out) {
+  *out << "{'"
+       << (parts.driveLetter == '\0' ? std::string("\\0") : std::string(1, parts.driveLetter))
+       << "', \"" << parts.directoryPart << "\", \"" << parts.filePart << "\"}";
+}
+
+static void PrintTo(const RootedPath& rooted, std::ostream* out) {
+  *out << "{'"
+       << (rooted.driveLetter == '\0' ? std::string("\\0") : std::string(1, rooted.driveLetter))
+       << "', \"" << rooted.root << "\", \"" << rooted.directoryPart << "\"}";
+}
+
+namespace {
+
+// "ソ" and "表" end in 0x5C, the byte of "\".
+const std::string kSo = "\x83\x5C";
+const std::string kHyo = "\x95\x5C";
+
+// ---------------------------------------------------------------------------------------
+// The text steps, without the file system (and so the network paths, which have no server
+// under Wine).
+
+TEST(SplitPathText, DrivePart) {
+  struct Case {
+    std::string path;
+    std::string drivePart;
+  };
+  const Case cases[] = {
+      {"E:\\logs\\a.$S$", "E:"},
+      {"e:\\x", "e:"},
+      {"E:", "E:"},
+      {"E:a.$S$", "E:"},
+      {"E", ""},
+      {"", ""},
+      {"\\logs", ""},
+      {"sub\\a.$S$", ""},
+      {"\\\\srv\\share\\dir\\f.$S$", "\\\\srv\\share"},
+      {"\\\\srv\\share\\", "\\\\srv\\share"},
+      {"\\\\srv\\share", "\\\\srv\\share"},
+      {"\\\\srv", "\\\\srv"},
+      {"\\\\", "\\\\"},
+      {"\\\\\\\\", "\\\\\\"},
+      {"\\\\" + kSo + "\\share\\x", "\\\\" + kSo + "\\share"},
+      {"\\\\srv\\" + kHyo + "\\x", "\\\\srv\\" + kHyo},
+      {"\\\\srv\\" + kHyo, "\\\\srv\\" + kHyo},
+      {"::", "::"},
+      // A double-byte first character is no drive letter, even before a ":".
+      {kSo + ":", ""},
+      {"\x83:", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(DrivePart(c.path), c.drivePart) << c.path;
+}
+
+TEST(SplitPathText, LastNameStepsOverWholeCharacters) {
+  struct Case {
+    std::string path;
+    std::string lastName;
+  };
+  const Case cases[] = {
+      {"\\logs\\a.$S$", "a.$S$"},
+      {"E:\\logs\\a.$S$", "a.$S$"},
+      {"E:a.$S$", "a.$S$"},
+      {"a.$S$", "a.$S$"},
+      {"\\logs\\", ""},
+      {"", ""},
+      {"..", ".."},
+      {"\\T\\" + kHyo, kHyo},
+      {kSo, kSo},
+      {"x\\" + kSo + kHyo, kSo + kHyo},
+      {kSo + "\\" + kHyo + ".$S$", kHyo + ".$S$"},
+      {"ab\x83", "ab\x83"},
+      {"ab\\\x83", "\x83"},
+      {"\\\\srv\\share\\dir\\f.$S$", "f.$S$"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(LastName(c.path), c.lastName) << c.path;
+}
+
+TEST(SplitPathText, WithoutDrivePart) {
+  struct Case {
+    std::string path;
+    std::string rest;
+  };
+  const Case cases[] = {
+      {"C:\\logs", "\\logs"},
+      {"C:\\", "\\"},
+      {"C:", "\\"},
+      {"\\logs", "\\logs"},
+      {"\\\\srv\\share\\dir", "\\dir"},
+      {"\\\\srv\\share\\", "\\"},
+      {"\\\\srv\\share", "\\"},
+      {"C:\\" + kSo, "\\" + kSo},
+  };
+  for (const Case& c : cases) EXPECT_EQ(WithoutDrivePart(c.path), c.rest) << c.path;
+}
+
+TEST(SplitPathText, PatternsHoldAWildcard) {
+  EXPECT_TRUE(IsPattern("*.$S$"));
+  EXPECT_TRUE(IsPattern("a?.$S$"));
+  EXPECT_TRUE(IsPattern(kSo + "*"));
+  EXPECT_FALSE(IsPattern("a.$S$"));
+  EXPECT_FALSE(IsPattern(kSo + kHyo));
+  EXPECT_FALSE(IsPattern(""));
+}
+
+TEST(SplitPathText, SeparateRoot) {
+  struct Case {
+    std::string path;
+    std::string saved;
+    RootedPath rooted;
+  };
+  const Case cases[] = {
+      {"E:\\logs\\a.$S$", "D:\\app", {'E', "E:", "\\logs\\a.$S$"}},
+      {"e:\\x", "D:\\app", {'e', "e:", "\\x"}},
+      {"E:", "D:\\app", {'E', "E:", ""}},
+      {"a.$S$", "D:\\app", {'D', "D:", "a.$S$"}},
+      {"sub\\a.$S$", "D:\\app", {'D', "D:", "sub\\a.$S$"}},
+      {"\\logs", "D:\\app", {'D', "D:", "\\logs"}},
+      {"..", "D:\\app", {'D', "D:", ".."}},
+      {"[..]", "D:\\app", {'D', "", ".."}},
+      {"[" + kSo + "]", "D:\\app", {'D', "", kSo}},
+      {"[]", "D:\\app", {'D', "", ""}},
+      {"[", "D:\\app", {'D', "D:", "["}},
+      // The closing "]" is the trail byte of a double-byte character: no bracket form.
+      {"[x\x83]", "D:\\app", {'D', "D:", "[x\x83]"}},
+      {"\\\\srv\\share\\dir\\f.$S$", "D:\\app", {'\0', "\\\\srv\\share", "\\dir\\f.$S$"}},
+      {"\\\\srv\\share", "D:\\app", {'\0', "\\\\srv\\share", ""}},
+      {"sub\\a", "\\\\srv\\share\\x", {'\0', "\\\\srv\\share", "sub\\a"}},
+      // Inside brackets the saved directory's first character is kept, even a "\".
+      {"[..]", "\\\\srv\\share\\x", {'\\', "", ".."}},
+      {"", "D:\\app", {'D', "D:", ""}},
+      {"a", "", {'\0', "", "a"}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(SeparateRoot(c.path, c.saved), c.rooted) << c.path;
+}
+
+TEST(SplitPathText, CutDirectoryPart) {
+  struct Case {
+    std::string directoryPart;
+    std::string currentDirectory;
+    std::string cut;
+  };
+  const Case cases[] = {
+      {"\\logs\\a.$S$", "D:\\app", "\\logs"},
+      {"\\a.$S$", "D:\\app", "\\"},
+      {"\\", "D:\\app", "\\"},
+      {"\\logs\\", "D:\\app", "\\logs"},
+      {"\\logs", "D:\\app", "\\"},
+      {"\\logs\\\\a", "D:\\app", "\\logs\\"},
+      {"sub\\a.$S$", "D:\\app", "sub"},
+      {"a.$S$", "D:\\app", "\\app"},
+      {"", "E:\\work", "\\work"},
+      {"", "E:\\", "\\"},
+      {"..", "D:\\app", "\\app"},
+      {"\\dir\\f.$S$", "D:\\app", "\\dir"},
+      {"f.$S$", "\\\\srv\\share\\dir", "\\dir"},
+      {"\\T\\" + kSo + "\\" + kHyo + ".$S$", "D:\\app", "\\T\\" + kSo},
+      {"\\T\\" + kHyo, "D:\\app", "\\T"},
+      {kSo, "D:\\app", "\\app"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(CutDirectoryPart(c.directoryPart, LastName(c.directoryPart), c.currentDirectory),
+              c.cut)
+        << c.directoryPart;
+  }
+}
+
+TEST(SplitPathText, DescendInto) {
+  EXPECT_EQ(DescendInto("\\", "logs"), "\\logs");
+  EXPECT_EQ(DescendInto("\\app", ".."), "\\app\\..");
+  EXPECT_EQ(DescendInto("\\logs\\", "a"), "\\logs\\\\a");
+  EXPECT_EQ(DescendInto("\\T\\" + kSo, kHyo), "\\T\\" + kSo + "\\" + kHyo);
+  EXPECT_EQ(DescendInto("sub", "x"), "sub\\x");
+  // One-character relative folders stay in front: only the root loses its character.
+  EXPECT_EQ(DescendInto(".", "sub"), ".\\sub");
+  EXPECT_EQ(DescendInto("a", "b"), "a\\b");
+  EXPECT_EQ(DescendInto(kSo, "b"), kSo + "\\b");
+}
+
+// The network row of the worked examples, step by step on the text.
+TEST(SplitPathText, NetworkPathKeepsItsShare) {
+  const std::string path = "\\\\srv\\share\\dir\\f.$S$";
+  const RootedPath rooted = SeparateRoot(path, "D:\\app");
+  EXPECT_EQ(rooted, (RootedPath{'\0', "\\\\srv\\share", "\\dir\\f.$S$"}));
+  const std::string filePart = LastName(rooted.directoryPart);
+  EXPECT_EQ(filePart, "f.$S$");
+  const std::string directoryPart = CutDirectoryPart(rooted.directoryPart, filePart, "D:\\app");
+  EXPECT_EQ(rooted.root + directoryPart, "\\\\srv\\share\\dir");
+
+  // A bare name on a network current directory stays on the share.
+  const RootedPath bare = SeparateRoot("f.$S$", "\\\\srv\\share\\dir");
+  EXPECT_EQ(bare.driveLetter, '\0');
+  EXPECT_EQ(bare.root + CutDirectoryPart(bare.directoryPart, LastName(bare.directoryPart),
+                                         "\\\\srv\\share\\dir"),
+            "\\\\srv\\share\\dir");
+}
+
+// ---------------------------------------------------------------------------------------
+// The whole split on real drives: a folder made current on the temporary folder's drive
+// (C:) stands for the "D:\app" of the worked examples, and a fresh folder on E: holds
+// what the E: paths name.
+
+bool MakeDirectory(const std::string& path) {
+  return CreateDirectoryA(path.c_str(), nullptr) != FALSE;
+}
+
+bool MakeFile(const std::string& path) {
+  const HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(handle);
+  return true;
+}
+
+// A file of its own at the root of E:, which other tests share: created only when no such
+// file exists, removed afterwards.
+class RootFile {
+ public:
+  explicit RootFile(std::string path) : path_(std::move(path)), made_(MakeFile(path_)) {}
+  RootFile(const RootFile&) = delete;
+  RootFile& operator=(const RootFile&) = delete;
+  ~RootFile() {
+    if (made_) DeleteFileA(path_.c_str());
+  }
+  bool made() const { return made_; }
+
+ private:
+  std::string path_;
+  bool made_;
+};
+
+// The error code with which the system itself refuses to enter path.
+DWORD RefusalCode(const std::string& path) {
+  const std::string before = CurrentDirectory();
+  if (SetCurrentDirectoryA(path.c_str())) {
+    SetCurrentDirectoryA(before.c_str());
+    return 0;
+  }
+  return GetLastError();
+}
+
+class SplitCommandPathOnDrives : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    original_ = CurrentDirectory();
+    app_ = c_ / "app";
+    ASSERT_TRUE(MakeDirectory(app_));
+    ASSERT_TRUE(MakeFile(app_ + "\\a.$S$"));
+    ASSERT_TRUE(MakeDirectory(app_ + "\\sub"));
+    ASSERT_TRUE(MakeFile(app_ + "\\sub\\a.$S$"));
+    ASSERT_TRUE(MakeDirectory(app_ + "\\" + kSo));
+    ASSERT_TRUE(MakeFile(app_ + "\\" + kSo + "\\" + kHyo + ".$S$"));
+    ASSERT_TRUE(MakeDirectory(e_ / "logs"));
+    ASSERT_TRUE(MakeFile(e_ / "logs\\a.$S$"));
+    ASSERT_TRUE(MakeDirectory(e_ / "work"));
+    ASSERT_TRUE(MakeDirectory(e_ / "empty"));
+    ASSERT_TRUE(MakeDirectory(e_ / kSo));
+    ASSERT_TRUE(MakeFile(e_ / (kSo + "\\" + kHyo + ".$S$")));
+    ASSERT_TRUE(MakeDirectory(e_ / kHyo));
+    ASSERT_TRUE(MakeFile(e_ / (kHyo + "\\" + kSo + ".$S$")));
+
+    appDrive_ = app_[0];
+    ASSERT_NE(std::toupper(static_cast<unsigned char>(appDrive_)), 'E')
+        << "the stand-in for D:\\app must lie on another drive";
+    appRel_ = app_.substr(2);
+    eRel_ = e_.path().substr(2);
+    ASSERT_EQ(e_.path().substr(0, 3), "E:\\");
+    // "E:" goes to the drive's remembered directory, which an earlier test may have left
+    // in a folder that is gone by now.
+    RememberOnE("E:\\");
+  }
+
+  // Nothing is left remembered inside the folders that are removed next.
+  void TearDown() override {
+    ChangeCurrentDirectory("E:\\");
+    ChangeCurrentDirectory(original_);
+  }
+
+  // Drive E's remembered directory, which "E:" alone goes to, is left at directory; the
+  // process's current directory goes back to the stand-in for D:\app.
+  void RememberOnE(const std::string& directory) {
+    ChangeCurrentDirectory(directory);
+    ChangeCurrentDirectory(app_);
+  }
+
+  std::string original_;
+  TempFolder c_;
+  TempFolder e_{"E:\\"};
+  std::string app_;
+  char appDrive_ = '\0';
+  std::string appRel_;  // app_ without its drive, as a directory part
+  std::string eRel_;    // the E: folder without its drive
+};
+
+std::optional<CommandPathParts> SplitWithoutThrowing(const std::string& path) {
+  try {
+    return SplitCommandPath(path);
+  } catch (const EInOutError& error) {
+    ADD_FAILURE() << "EInOutError " << error.ErrorCode() << " for " << path;
+    return std::nullopt;
+  }
+}
+
+void ExpectSplit(const std::string& path, const CommandPathParts& expected) {
+  const std::optional<CommandPathParts> parts = SplitWithoutThrowing(path);
+  if (parts) {
+    EXPECT_EQ(*parts, expected);
+  }
+}
+
+TEST_F(SplitCommandPathOnDrives, WorkedExamples) {
+  // The root of E: gets a file of a name no other test uses.
+  const std::string rootName = LastName(e_.path()) + ".$S$";
+  const RootFile rootFile("E:\\" + rootName);
+  ASSERT_TRUE(rootFile.made());
+
+  struct Row {
+    std::string path;
+    CommandPathParts parts;
+  };
+  const Row rows[] = {
+      {"E:" + eRel_ + "\\logs\\a.$S$", {'E', eRel_ + "\\logs", "a.$S$"}},
+      {"a.$S$", {appDrive_, appRel_, "a.$S$"}},
+      {"sub\\a.$S$", {appDrive_, "sub", "a.$S$"}},
+      {"E:\\" + rootName, {'E', "\\", rootName}},
+      {"E:" + eRel_ + "\\logs\\*.$S$", {'E', eRel_ + "\\logs", "*.$S$"}},
+      {"E:" + eRel_ + "\\logs\\", {'E', eRel_ + "\\logs", ""}},
+      {"E:" + eRel_ + "\\logs", {'E', eRel_ + "\\logs", ""}},
+      {"E:", {'E', eRel_ + "\\work", ""}},
+      {"..", {appDrive_, appRel_ + "\\..", ""}},
+      {"[..]", {appDrive_, appRel_ + "\\..", ""}},
+      // No such server: its root is passed over and the directory part is taken on the
+      // current drive, where it exists; the share stays in front of the directory part.
+      {"\\\\srv\\share" + appRel_ + "\\a.$S$", {'\0', "\\\\srv\\share" + appRel_, "a.$S$"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.path);
+    RememberOnE(e_ / "work");
+    ExpectSplit(row.path, row.parts);
+    EXPECT_EQ(CurrentDirectory(), app_);
+  }
+}
+
+TEST_F(SplitCommandPathOnDrives, OneCharacterRelativeFolderIsNotTakenForTheRoot) {
+  // ".\sub" names app\sub, not \sub at the root of the drive.
+  ExpectSplit(".\\sub", {appDrive_, ".\\sub", ""});
+  ExpectSplit(".\\sub\\a.$S$", {appDrive_, ".\\sub", "a.$S$"});
+  EXPECT_EQ(CurrentDirectory(), app_);
+}
+
+TEST_F(SplitCommandPathOnDrives, MissingFileRaisesFileNotFoundAndRestoresDirectory) {
+  try {
+    SplitCommandPath("E:" + eRel_ + "\\logs\\b.$S$");
+    FAIL() << "no exception";
+  } catch (const EInOutError& error) {
+    EXPECT_EQ(error.ErrorCode(), static_cast<uint32_t>(ERROR_FILE_NOT_FOUND));
+  }
+  EXPECT_EQ(CurrentDirectory(), app_);
+  EXPECT_EQ(TakeIOResult(), 0u);
+}
+
+TEST_F(SplitCommandPathOnDrives, UnenterableDirectoryRaisesTheSystemsCode) {
+  const std::string missing = e_ / "missing";
+  const std::string tooLong = e_ / std::string(300, 'x');
+  struct Row {
+    std::string path;
+    std::string refusedDirectory;
+  };
+  const Row rows[] = {
+      {"E:" + eRel_ + "\\missing\\a.$S$", missing},
+      {"E:" + eRel_ + "\\missing\\*.$S$", missing},
+      {"E:" + eRel_ + "\\missing\\", missing},
+      {"E:" + eRel_ + "\\missing\\deeper\\a.$S$", missing + "\\deeper"},
+      {"missing\\a.$S$", app_ + "\\missing"},
+      {"[missing]", app_ + "\\missing"},
+      {"E:" + eRel_ + "\\" + std::string(300, 'x') + "\\a.$S$", tooLong},
+      {"E:" + eRel_ + "\\logs\\" + std::string(300, 'x'), e_ / ("logs\\" + std::string(300, 'x'))},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.path.substr(0, 80));
+    const DWORD expected = RefusalCode(row.refusedDirectory);
+    ASSERT_NE(expected, 0u);
+    try {
+      SplitCommandPath(row.path);
+      ADD_FAILURE() << "no exception";
+    } catch (const EInOutError& error) {
+      EXPECT_EQ(error.ErrorCode(), expected);
+    }
+    EXPECT_EQ(CurrentDirectory(), app_);
+  }
+}
+
+TEST_F(SplitCommandPathOnDrives, PatternIsNeitherEnteredNorLookedUp) {
+  // Nothing in the folder matches, so the pattern could be neither a file nor a directory.
+  WIN32_FIND_DATAA found;
+  ASSERT_EQ(FindFirstFileA((e_ / "empty\\*.$S$").c_str(), &found), INVALID_HANDLE_VALUE);
+  for (const std::string& pattern :
+       {std::string("*.$S$"), std::string("a?.$S$"), std::string("*"), kSo + "*"}) {
+    SCOPED_TRACE(pattern);
+    ExpectSplit("E:" + eRel_ + "\\empty\\" + pattern, {'E', eRel_ + "\\empty", pattern});
+    EXPECT_EQ(CurrentDirectory(), app_);
+  }
+}
+
+TEST_F(SplitCommandPathOnDrives, TrailingSeparatorChangesNothing) {
+  for (const std::string& name : {std::string("logs"), kHyo, kSo}) {
+    SCOPED_TRACE(name);
+    const std::string path = "E:" + eRel_ + "\\" + name;
+    const std::optional<CommandPathParts> bare = SplitWithoutThrowing(path);
+    const std::optional<CommandPathParts> withSeparator = SplitWithoutThrowing(path + "\\");
+    ASSERT_TRUE(bare && withSeparator);
+    EXPECT_EQ(*bare, *withSeparator);
+    EXPECT_EQ(*bare, (CommandPathParts{'E', eRel_ + "\\" + name, ""}));
+  }
+}
+
+TEST_F(SplitCommandPathOnDrives, RelativePathStaysRelativeToTheRestoredDirectory) {
+  const std::optional<CommandPathParts> parts = SplitWithoutThrowing("sub\\a.$S$");
+  ASSERT_TRUE(parts);
+  EXPECT_EQ(*parts, (CommandPathParts{appDrive_, "sub", "a.$S$"}));
+  EXPECT_EQ(CurrentDirectory(), app_);
+  const std::string resolved =
+      JoinPath(JoinPath(CurrentDirectory(), parts->directoryPart), parts->filePart);
+  const DWORD attributes = GetFileAttributesA(resolved.c_str());
+  ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES) << resolved;
+  EXPECT_EQ(attributes & FILE_ATTRIBUTE_DIRECTORY, 0u);
+}
+
+TEST_F(SplitCommandPathOnDrives, BracketsAreRemovedBeforeAnythingElse) {
+  struct Row {
+    std::string path;
+    CommandPathParts parts;
+  };
+  const Row rows[] = {
+      {"[..]", {appDrive_, appRel_ + "\\..", ""}},
+      {"[sub]", {appDrive_, appRel_ + "\\sub", ""}},
+      {"[" + kSo + "]", {appDrive_, appRel_ + "\\" + kSo, ""}},
+      {"[E:" + eRel_ + "\\logs]", {appDrive_, "E:" + eRel_ + "\\logs", ""}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.path);
+    ExpectSplit(row.path, row.parts);
+    EXPECT_EQ(CurrentDirectory(), app_);
+  }
+  // The bracket form and the bare form split alike.
+  EXPECT_EQ(SplitWithoutThrowing("[..]"), SplitWithoutThrowing(".."));
+  EXPECT_EQ(SplitWithoutThrowing("[sub]"), SplitWithoutThrowing("sub"));
+}
+
+TEST_F(SplitCommandPathOnDrives, DriveAloneGoesToItsRememberedDirectory) {
+  for (const std::string name : {"work", "logs", "empty"}) {
+    SCOPED_TRACE(name);
+    RememberOnE(e_ / name);
+    ExpectSplit("E:", {'E', eRel_ + "\\" + name, ""});
+    EXPECT_EQ(CurrentDirectory(), app_);
+  }
+  // A name after the drive is taken in the remembered directory as well.
+  RememberOnE(e_ / "logs");
+  EXPECT_EQ(SplitWithoutThrowing("E:a.$S$"), (CommandPathParts{'E', eRel_ + "\\logs", "a.$S$"}));
+}
+
+TEST_F(SplitCommandPathOnDrives, DriveLetterKeepsItsCase) {
+  EXPECT_EQ(SplitWithoutThrowing("e:" + eRel_ + "\\logs\\a.$S$"),
+            (CommandPathParts{'e', eRel_ + "\\logs", "a.$S$"}));
+  EXPECT_EQ(SplitWithoutThrowing("e:" + eRel_ + "\\logs"),
+            (CommandPathParts{'e', eRel_ + "\\logs", ""}));
+  EXPECT_EQ(CurrentDirectory(), app_);
+}
+
+TEST_F(SplitCommandPathOnDrives, RootThatDoesNotExistIsPassedOver) {
+  const DWORD drives = GetLogicalDrives();
+  char absent = '\0';
+  for (char letter = 'Y'; letter >= 'F'; --letter) {
+    if ((drives & (1u << (letter - 'A'))) == 0) {
+      absent = letter;
+      break;
+    }
+  }
+  ASSERT_NE(absent, '\0') << "every drive letter is taken";
+  const std::string root = std::string(1, absent) + ":";
+  ASSERT_EQ(GetFileAttributesA(root.c_str()), INVALID_FILE_ATTRIBUTES);
+
+  EXPECT_EQ(SplitWithoutThrowing(root + appRel_ + "\\a.$S$"),
+            (CommandPathParts{absent, appRel_, "a.$S$"}));
+  EXPECT_EQ(SplitWithoutThrowing(root + appRel_ + "\\sub"),
+            (CommandPathParts{absent, appRel_ + "\\sub", ""}));
+  EXPECT_EQ(CurrentDirectory(), app_);
+}
+
+TEST_F(SplitCommandPathOnDrives, DirectoryNamedLikeAFileIsEntered) {
+  ASSERT_TRUE(MakeDirectory(e_ / "logs\\d.$S$"));
+  EXPECT_EQ(SplitWithoutThrowing("E:" + eRel_ + "\\logs\\d.$S$"),
+            (CommandPathParts{'E', eRel_ + "\\logs\\d.$S$", ""}));
+  EXPECT_EQ(CurrentDirectory(), app_);
+}
+
+TEST_F(SplitCommandPathOnDrives, TrailByte5CIsNeverASeparator) {
+  struct Row {
+    std::string path;
+    CommandPathParts parts;
+  };
+  const Row rows[] = {
+      {"E:" + eRel_ + "\\" + kSo + "\\" + kHyo + ".$S$", {'E', eRel_ + "\\" + kSo, kHyo + ".$S$"}},
+      {"E:" + eRel_ + "\\" + kHyo + "\\" + kSo + ".$S$", {'E', eRel_ + "\\" + kHyo, kSo + ".$S$"}},
+      {"E:" + eRel_ + "\\" + kHyo, {'E', eRel_ + "\\" + kHyo, ""}},
+      {"E:" + eRel_ + "\\" + kSo + "\\", {'E', eRel_ + "\\" + kSo, ""}},
+      {"E:" + eRel_ + "\\" + kSo + "\\*.$S$", {'E', eRel_ + "\\" + kSo, "*.$S$"}},
+      {kSo + "\\" + kHyo + ".$S$", {appDrive_, kSo, kHyo + ".$S$"}},
+      {kSo, {appDrive_, appRel_ + "\\" + kSo, ""}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.path);
+    ExpectSplit(row.path, row.parts);
+    EXPECT_EQ(CurrentDirectory(), app_);
+  }
+}
+
+// Makes a folder current and then takes it away: Wine, unlike Windows, lets a folder above
+// the current directory be renamed. Gives the current directory's path, which then names
+// nothing.
+std::string EnterAndMoveAway(const TempFolder& folder) {
+  const std::string current = folder / "gone\\app";
+  if (!MakeDirectory(folder / "gone") || !MakeDirectory(current)) return {};
+  ChangeCurrentDirectory(current);
+  if (!MoveFileA((folder / "gone").c_str(), (folder / "moved").c_str())) return {};
+  return current;
+}
+
+TEST_F(SplitCommandPathOnDrives, SavedDirectoryThatIsGoneIsNotPutBack) {
+  const std::string saved = EnterAndMoveAway(c_);
+  ASSERT_FALSE(saved.empty());
+  ASSERT_EQ(CurrentDirectory(), saved);
+  ASSERT_EQ(GetFileAttributesA(saved.c_str()), INVALID_FILE_ATTRIBUTES);
+
+  ExpectSplit("E:" + eRel_ + "\\logs\\a.$S$", {'E', eRel_ + "\\logs", "a.$S$"});
+  EXPECT_EQ(GetFileAttributesA(saved.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(SplitCommandPathOnDrives, SavedDirectoryThatRefusesEntryRaisesAfterASplit) {
+  const std::string saved = EnterAndMoveAway(c_);
+  ASSERT_FALSE(saved.empty());
+  // A new folder under the saved path, held open for deletion without letting others
+  // share that: entering it is refused, although it exists as a directory.
+  ASSERT_TRUE(MakeDirectory(c_ / "gone"));
+  ASSERT_TRUE(MakeDirectory(saved));
+  const HANDLE holder = CreateFileA(saved.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE) << GetLastError();
+  const DWORD refusal = RefusalCode(saved);
+  EXPECT_EQ(refusal, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+
+  try {
+    SplitCommandPath("E:" + eRel_ + "\\logs\\a.$S$");
+    ADD_FAILURE() << "no exception";
+  } catch (const EInOutError& error) {
+    EXPECT_EQ(error.ErrorCode(), refusal);
+  }
+  // A split that fails by itself reports its own failure, not the one of putting back.
+  try {
+    SplitCommandPath("E:" + eRel_ + "\\logs\\b.$S$");
+    ADD_FAILURE() << "no exception";
+  } catch (const EInOutError& error) {
+    EXPECT_EQ(error.ErrorCode(), static_cast<uint32_t>(ERROR_FILE_NOT_FOUND));
+  }
+  CloseHandle(holder);
+}
+
+TEST_F(SplitCommandPathOnDrives, MalformedInputsRaiseOrGiveADefinedResult) {
+  struct Row {
+    std::string path;
+    std::optional<CommandPathParts> parts;  // none: EInOutError
+  };
+  const Row rows[] = {
+      {"", CommandPathParts{appDrive_, appRel_, ""}},
+      {"[]", CommandPathParts{appDrive_, appRel_, ""}},
+      {"[", std::nullopt},
+      {"[x\x83]", std::nullopt},
+      {"ab\x83", std::nullopt},
+      {"E:" + eRel_ + "\\logs\\\x83", std::nullopt},
+      {"\x83", std::nullopt},
+      // ":" alone is an empty name after a separator: the current drive's root.
+      {":", CommandPathParts{appDrive_, "\\", ""}},
+      // "::" is a drive part that names no drive.
+      {"::", CommandPathParts{':', appRel_, ""}},
+      // "\\" is a network root without server: not entered, kept in front.
+      {"\\\\", CommandPathParts{'\0', "\\\\" + appRel_, ""}},
+      {"\\\\\\\\", CommandPathParts{'\0', "\\\\\\\\", ""}},
+      {"E:" + eRel_ + "\\logs\\\\a.$S$", CommandPathParts{'E', eRel_ + "\\logs\\", "a.$S$"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.path);
+    try {
+      const CommandPathParts parts = SplitCommandPath(row.path);
+      if (row.parts) {
+        EXPECT_EQ(parts, *row.parts);
+      } else {
+        ADD_FAILURE() << "no exception";
+      }
+    } catch (const EInOutError& error) {
+      EXPECT_FALSE(row.parts) << "EInOutError " << error.ErrorCode();
+      EXPECT_NE(error.ErrorCode(), 0u);
+    }
+    EXPECT_EQ(CurrentDirectory(), app_);
+  }
+}
+
+}  // namespace
