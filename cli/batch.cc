@@ -1,0 +1,225 @@
+#include "cli/batch.h"
+
+#include <algorithm>
+
+#include "cli/messages.h"
+#include "engine/key_text.h"
+#include "engine/output_path.h"
+#include "platform/console.h"
+#include "platform/directory.h"
+#include "platform/path_text.h"
+
+namespace {
+
+constexpr std::string_view kLogExtension = ".$S$";
+
+bool IsLogFileName(std::string_view name) {
+  if (name.size() < kLogExtension.size()) return false;
+  const std::string_view tail = name.substr(name.size() - kLogExtension.size());
+  return std::equal(tail.begin(), tail.end(), kLogExtension.begin(), [](char a, char b) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    return lower(a) == lower(b);
+  });
+}
+
+// Adds folder's log files to files; false when a folder could not be listed.
+bool CollectFolder(const std::string& folder, bool recursive, std::vector<std::string>& files,
+                   BatchSink& sink) {
+  auto listed = platform::ListDirectory(folder);
+  if (!listed) {
+    sink.Error(messages::FolderUnreadable(folder, listed.error));
+    return false;
+  }
+  std::vector<platform::DirectoryEntry>& entries = *listed.value;
+  std::sort(entries.begin(), entries.end(),
+            [](const auto& a, const auto& b) { return a.name < b.name; });
+  bool complete = true;
+  for (const platform::DirectoryEntry& entry : entries) {
+    const std::string path = platform::JoinPath(folder, entry.name);
+    if (entry.kind == platform::PathKind::File && IsLogFileName(entry.name)) {
+      files.push_back(path);
+    } else if (recursive && entry.kind == platform::PathKind::Directory && !entry.isLink) {
+      complete = CollectFolder(path, recursive, files, sink) && complete;
+    }
+  }
+  return complete;
+}
+
+class FileKey {
+ public:
+  explicit FileKey(std::string_view password) { KeyFromPassword(password, context_); }
+  FileKey(const FileKey&) = delete;
+  FileKey& operator=(const FileKey&) = delete;
+  ~FileKey() { WipeBlowfishContext(context_); }
+  const BlowfishContext& get() const { return context_; }
+
+ private:
+  BlowfishContext context_;
+};
+
+OutputMode OutputModeFor(RunMode mode) {
+  switch (mode) {
+    case RunMode::ToStandardOutput:
+      return OutputMode::Stream;
+    case RunMode::CheckPassword:
+      return OutputMode::CheckPassword;
+    case RunMode::Decrypt:
+      break;
+  }
+  return OutputMode::File;
+}
+
+DecryptOptions DecryptOptionsFor(const BatchJob& job, const std::string& input) {
+  const Options& options = job.options;
+  DecryptOptions decrypt;
+  decrypt.mode = OutputModeFor(options.mode);
+  decrypt.replaceExisting = options.replaceExisting;
+  decrypt.deleteInput = options.mode == RunMode::Decrypt && !options.keepInputs;
+  decrypt.syncToDisk = options.syncToDisk;
+  const bool showProgress = options.verbosity == Verbosity::Verbose;
+  decrypt.progress = [&job, &input, showProgress](uint64_t done, uint64_t total) {
+    if (job.interruptRequested && job.interruptRequested()) return false;
+    if (showProgress && total >= kProgressThreshold) {
+      job.sink.Progress(messages::Progress(input, done, total));
+    }
+    return true;
+  };
+  return decrypt;
+}
+
+void Report(const BatchJob& job, const std::string& input, const FileOutcome& outcome) {
+  const DecryptResult& result = outcome.result;
+  if (result.status != DecryptStatus::Done) {
+    job.sink.Error(messages::FileFailed(input, outcome.outputPath, result));
+    return;
+  }
+  if (result.inputDeleteFailed) {
+    job.sink.Error(messages::InputNotDeleted(input, result.deleteError));
+    return;
+  }
+  if (job.options.verbosity != Verbosity::Verbose) return;
+  switch (job.options.mode) {
+    case RunMode::Decrypt:
+      job.sink.Info(messages::FileDecrypted(input, outcome.outputPath));
+      break;
+    case RunMode::ToStandardOutput:
+      job.sink.Info(messages::FileWrittenToStandardOutput(input));
+      break;
+    case RunMode::CheckPassword:
+      job.sink.Info(messages::PasswordMatches(input));
+      break;
+  }
+}
+
+}  // namespace
+
+ConsoleSink::ConsoleSink() : showProgress_(platform::IsTerminal(platform::ConsoleStream::Error)) {}
+
+void ConsoleSink::Error(std::string_view line) {
+  EndProgress();
+  platform::WriteConsoleText(platform::ConsoleStream::Error, line);
+}
+
+void ConsoleSink::Info(std::string_view line) {
+  EndProgress();
+  platform::WriteConsoleText(platform::ConsoleStream::Error, line);
+}
+
+void ConsoleSink::Progress(std::string_view text) {
+  if (!showProgress_ || text == shownProgress_) return;
+  std::string line = "\r";
+  line += text;
+  // A shorter text must also cover what the longer one left on the line.
+  if (text.size() < shownProgress_.size()) line.append(shownProgress_.size() - text.size(), ' ');
+  platform::WriteConsoleText(platform::ConsoleStream::Error, line);
+  shownProgress_ = text;
+}
+
+void ConsoleSink::EndProgress() {
+  if (shownProgress_.empty()) return;
+  std::string blank = "\r";
+  blank.append(shownProgress_.size(), ' ');
+  blank += '\r';
+  platform::WriteConsoleText(platform::ConsoleStream::Error, blank);
+  shownProgress_.clear();
+}
+
+InputList CollectInputs(const std::vector<std::string>& arguments, bool recursive,
+                        Verbosity verbosity, BatchSink& sink) {
+  InputList list;
+  for (const std::string& argument : arguments) {
+    if (platform::QueryPathKind(argument) != platform::PathKind::Directory) {
+      list.files.push_back(argument);
+      continue;
+    }
+    const size_t before = list.files.size();
+    if (!CollectFolder(argument, recursive, list.files, sink)) list.exitCode = kExitFailure;
+    if (list.files.size() == before && verbosity != Verbosity::Quiet) {
+      sink.Info(messages::NoLogFilesIn(argument));
+    }
+  }
+  return list;
+}
+
+std::string DefaultOutputFolder(std::string_view inputPath) {
+  const std::string_view name = FileNameOf(inputPath, platform::kNativePathStyle);
+  std::string folder(inputPath.substr(0, inputPath.size() - name.size()));
+  // Without a folder part ("a.$S$") or with only a drive ("C:a.$S$") the input lies in the
+  // current folder, which "." names; an empty text or "C:" would get a separator appended
+  // and name a root.
+  if (folder.empty() ||
+      (platform::kNativePathStyle == platform::PathStyle::Windows && folder.back() == ':')) {
+    folder += '.';
+  }
+  return folder;
+}
+
+int ExitCodeFor(const DecryptResult& result) {
+  switch (result.status) {
+    case DecryptStatus::Done:
+      return result.inputDeleteFailed ? kExitFailure : kExitSuccess;
+    case DecryptStatus::WrongPassword:
+      return kExitWrongPassword;
+    case DecryptStatus::InputMissing:
+    case DecryptStatus::InputEmpty:
+    case DecryptStatus::InputUnreadable:
+    case DecryptStatus::OutputExists:
+    case DecryptStatus::OutputUnwritable:
+    case DecryptStatus::Interrupted:
+      break;
+  }
+  return kExitFailure;
+}
+
+FileOutcome ProcessFile(const BatchJob& job, const std::string& input) {
+  FileOutcome outcome;
+  if (job.options.mode == RunMode::Decrypt) {
+    const std::string folder = job.options.outputFolder.value_or(DefaultOutputFolder(input));
+    outcome.outputPath = OutputPathFor(folder, input);
+  }
+  {
+    const FileKey key(job.password);
+    outcome.result = DecryptLogFile(key.get(), input, outcome.outputPath,
+                                    DecryptOptionsFor(job, input), job.standardOutput);
+  }
+  outcome.exitCode = ExitCodeFor(outcome.result);
+  Report(job, input, outcome);
+  return outcome;
+}
+
+BatchOutcome RunBatch(const BatchJob& job, const std::vector<std::string>& inputs) {
+  BatchOutcome batch;
+  for (const std::string& input : inputs) {
+    if (job.interruptRequested && job.interruptRequested()) {
+      batch.interrupted = true;
+      break;
+    }
+    const FileOutcome outcome = ProcessFile(job, input);
+    if (outcome.result.status == DecryptStatus::Interrupted) {
+      batch.interrupted = true;
+      break;
+    }
+    batch.exitCode = std::max(batch.exitCode, outcome.exitCode);
+  }
+  return batch;
+}

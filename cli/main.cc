@@ -1,1 +1,69 @@
-int main() { return 0; }
+// vellunora-decode: decrypts encrypted log files ("*.$S$") into ".CSV" files.
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "cli/batch.h"
+#include "cli/messages.h"
+#include "cli/options.h"
+#include "cli/password.h"
+#include "platform/console.h"
+#include "platform/interrupt.h"
+
+namespace {
+
+using platform::ConsoleStream;
+
+int RunDecoder(const Options& options) {
+  ConsoleSink sink;
+  if (options.outputFolder &&
+      platform::QueryPathKind(*options.outputFolder) != platform::PathKind::Directory) {
+    sink.Error(messages::OutputFolderMissing(*options.outputFolder));
+    return kExitFailure;
+  }
+
+  const InputList inputs =
+      CollectInputs(options.inputs, options.recursive, options.verbosity, sink);
+  if (inputs.files.empty()) return inputs.exitCode;
+  // A request that came while folders were searched would not interrupt the prompt's read.
+  if (platform::InterruptRequested()) platform::ExitForInterrupt();
+
+  PasswordOutcome password = AcquirePassword(options.passwordFile);
+  if (password.interrupted) platform::ExitForInterrupt();
+  if (!password.password) {
+    sink.Error(password.error);
+    return kExitFailure;
+  }
+
+  platform::File standardOutput = platform::File::StandardOutput();
+  const BatchJob job{options, password.password->view(), &standardOutput,
+                     platform::InterruptRequested, sink};
+  const BatchOutcome batch = RunBatch(job, inputs.files);
+  sink.EndProgress();
+  if (batch.interrupted) {
+    password.password.reset();
+    platform::ExitForInterrupt();
+  }
+  return std::max(batch.exitCode, inputs.exitCode);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const ParsedCommandLine parsed =
+      ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  switch (parsed.action) {
+    case ParsedCommandLine::Action::ShowHelp:
+    case ParsedCommandLine::Action::ShowVersion:
+      platform::WriteConsoleText(ConsoleStream::Output, parsed.text);
+      return kExitSuccess;
+    case ParsedCommandLine::Action::UsageError:
+      platform::WriteConsoleText(ConsoleStream::Error, parsed.text);
+      return kExitFailure;
+    case ParsedCommandLine::Action::Run:
+      break;
+  }
+  platform::InstallInterruptHandlers();
+  return RunDecoder(parsed.options);
+}

@@ -1,0 +1,197 @@
+#include "cli/messages.h"
+
+#include <cstdio>
+
+#include "cli/options.h"
+
+namespace messages {
+namespace {
+
+std::string Line(std::string_view text) {
+  std::string line = kProgramName;
+  line += ": ";
+  line += text;
+  line += '\n';
+  return line;
+}
+
+std::string Concat(std::initializer_list<std::string_view> parts) {
+  std::string text;
+  for (const std::string_view part : parts) text += part;
+  return text;
+}
+
+// "（理由）" from the system's text, or nothing when there is no code to describe.
+std::string Reason(platform::SystemError error) {
+  if (error == 0) return {};
+  std::string text = platform::DescribeSystemError(error);
+  // The system's sentence goes inside brackets, before the line's own full stop.
+  constexpr std::string_view kFullStop = "。";
+  for (;;) {
+    if (!text.empty() && std::string_view("\r\n .").find(text.back()) != std::string_view::npos) {
+      text.pop_back();
+    } else if (text.ends_with(kFullStop)) {
+      text.resize(text.size() - kFullStop.size());
+    } else {
+      break;
+    }
+  }
+  return Concat({"（", text, "）"});
+}
+
+constexpr char kFailed[] = "複号化に失敗しました。";
+constexpr char kStandardOutputName[] = "標準出力";
+
+}  // namespace
+
+const char kUsageLabel[] = "使い方";
+const char kOptionsLabel[] = "オプション";
+const char kArgumentsLabel[] = "引数";
+const char kDescription[] =
+    "Vellunora 複号化ツール（コマンド行版）\n"
+    "暗号化されたログファイル（*.$S$）を複号化し、同じ名前の .CSV ファイルにします。";
+const char kFooter[] =
+    "暗号パスは -p のファイル、環境変数 VELLUNORA_PASSWORD、端末の順に探します。\n"
+    "終了コード: 0 すべて成功、1 使い方の誤りか失敗したファイルがある、\n"
+    "2 暗号パスの違うファイルがある（いくつかあれば大きい方）。";
+const char kFilesHelp[] = "複号化するファイル。フォルダーならその中の *.$S$ ファイル";
+const char kPasswordFileHelp[] = "暗号パスをこのファイルの1行目から読む（- は標準入力）";
+const char kOutputHelp[] = "出力先フォルダー（既定: 元のファイルと同じフォルダー）";
+const char kRecursiveHelp[] = "フォルダーの中のフォルダーも探す";
+const char kKeepHelp[] = "複号化した元のファイルを削除しない";
+const char kForceHelp[] = "出力ファイルがすでにあれば置き換える";
+const char kStdoutHelp[] = "複号化したデータを標準出力へ書く（元のファイルは残す）";
+const char kTestHelp[] = "暗号パスを確かめるだけで、何も書かず何も削除しない";
+const char kNoSyncHelp[] = "ディスクへの書き込みの完了を待たない（速いが、停電に弱い）";
+const char kQuietHelp[] = "エラー以外は表示しない";
+const char kVerboseHelp[] = "ファイルごとに結果を表示する（端末では大きなファイルの進み具合も）";
+const char kHelpHelp[] = "この説明を表示して終わる";
+const char kVersionHelp[] = "版を表示して終わる";
+
+const char kPasswordPrompt[] = "暗号パス: ";
+
+std::string VersionLine() { return Concat({kProgramName, " ", kProgramVersion, "\n"}); }
+
+std::string UnknownOption(std::string_view option) {
+  return Line(Concat({"不明なオプションです: ", option})) +
+         Line(Concat({"使い方は ", kProgramName, " --help を見てください。"}));
+}
+
+std::string OptionsConflict(std::string_view first, std::string_view second) {
+  return Line(Concat({first, " と ", second, " は一緒に使えません。"}));
+}
+
+std::string NoInputs() {
+  return Line("複号化するファイルを指定してください。") +
+         Line(Concat({"使い方は ", kProgramName, " --help を見てください。"}));
+}
+
+std::string OutputFolderMissing(std::string_view folder) {
+  return Line(Concat({"出力先フォルダー ", folder, " がありません。"}));
+}
+
+std::string CommandLineError(std::string_view detail) {
+  return Line(Concat({"コマンド行が正しくありません: ", detail})) +
+         Line(Concat({"使い方は ", kProgramName, " --help を見てください。"}));
+}
+
+std::string NoPasswordSource() {
+  return Line(
+      "暗号パスがありません。-p FILE か環境変数 VELLUNORA_PASSWORD で渡すか、端末から実行して"
+      "ください。");
+}
+
+std::string PasswordFileUnreadable(std::string_view path, platform::SystemError error) {
+  return Line(Concat({"暗号パスのファイル ", path, " を読めません", Reason(error), "。"}));
+}
+
+std::string PasswordInputUnreadable(platform::SystemError error) {
+  return Line(Concat({"標準入力から暗号パスを読めません", Reason(error), "。"}));
+}
+
+std::string PasswordLineTooLong(size_t limit) {
+  return Line(Concat({"暗号パスの行が長すぎます（", std::to_string(limit), " バイトまで）。"}));
+}
+
+std::string PasswordTerminalFailed(platform::SystemError error) {
+  return Line(Concat({"端末から暗号パスを読めません", Reason(error), "。"}));
+}
+
+std::string PasswordConversionFailed(const platform::Cp932Text& conversion) {
+  switch (conversion.error) {
+    case platform::TextError::Malformed:
+      return Line("暗号パスが、この環境の文字コードの文字として正しくありません。");
+    case platform::TextError::Unrepresentable: {
+      char codePoint[16];
+      std::snprintf(codePoint, sizeof codePoint, "U+%04X",
+                    static_cast<unsigned>(conversion.character));
+      return Line(Concat({"暗号パスの文字 ", codePoint, " はコードページ932で表せません。"}));
+    }
+    case platform::TextError::NoConverter:
+    case platform::TextError::None:
+      break;
+  }
+  return Line("暗号パスをコードページ932に変換できません。");
+}
+
+std::string FolderUnreadable(std::string_view folder, platform::SystemError error) {
+  return Line(Concat({"フォルダー ", folder, " を読めません", Reason(error), "。"}));
+}
+
+std::string NoLogFilesIn(std::string_view folder) {
+  return Line(Concat({"フォルダー ", folder, " に *.$S$ ファイルがありません。"}));
+}
+
+std::string FileFailed(std::string_view input, std::string_view output,
+                       const DecryptResult& result) {
+  const std::string target =
+      output.empty() ? std::string(kStandardOutputName) : std::string(output);
+  switch (result.status) {
+    case DecryptStatus::InputMissing:
+      return Line(Concat({input, ": ", kFailed, "ファイルがありません。"}));
+    case DecryptStatus::InputEmpty:
+      return Line(Concat({input, ": ", kFailed, "ファイルが空です。"}));
+    case DecryptStatus::InputUnreadable:
+      return Line(
+          Concat({input, ": ", kFailed, "ファイルを読めません", Reason(result.error), "。"}));
+    case DecryptStatus::WrongPassword:
+      return Line(Concat({input, ": 暗号パスが違います。"}));
+    case DecryptStatus::OutputExists:
+      return Line(Concat({input, ": ", kFailed, "出力ファイル ", target,
+                          " がすでにあります（置き換えるには -f）。"}));
+    case DecryptStatus::OutputUnwritable:
+      return Line(
+          Concat({input, ": ", kFailed, target, " に書けません", Reason(result.error), "。"}));
+    case DecryptStatus::Interrupted:
+      return Line(Concat({input, ": 中断しました。"}));
+    case DecryptStatus::Done:
+      break;
+  }
+  return Line(Concat({input, ": ", kFailed}));
+}
+
+std::string InputNotDeleted(std::string_view input, platform::SystemError error) {
+  return Line(
+      Concat({input, ": 複号化しましたが、元のファイルを削除できません", Reason(error), "。"}));
+}
+
+std::string FileDecrypted(std::string_view input, std::string_view output) {
+  return Line(Concat({input, " -> ", output, ": 複号化しました。"}));
+}
+
+std::string FileWrittenToStandardOutput(std::string_view input) {
+  return Line(Concat({input, ": 複号化しました（", kStandardOutputName, "）。"}));
+}
+
+std::string PasswordMatches(std::string_view input) {
+  return Line(Concat({input, ": 暗号パスは正しいです。"}));
+}
+
+std::string Progress(std::string_view input, uint64_t done, uint64_t total) {
+  const unsigned percent = total == 0 ? 100u : static_cast<unsigned>(done * 100 / total);
+  char number[8];
+  std::snprintf(number, sizeof number, "%3u%%", percent);
+  return Concat({kProgramName, ": ", input, ": ", number});
+}
+
+}  // namespace messages

@@ -1,0 +1,113 @@
+#include "cli/password.h"
+
+#include "cli/messages.h"
+#include "engine/secure_wipe.h"
+#include "platform/console.h"
+#include "platform/interrupt.h"
+#include "platform/text_encoding.h"
+
+namespace {
+
+// A password on its way: code page 932 bytes, or why there are none.
+struct Converted {
+  platform::Cp932Text text;
+  std::string error;
+  bool interrupted = false;
+
+  ~Converted() { SecureWipe(text.bytes); }
+};
+
+void Fail(Converted& converted, std::string message) {
+  converted.error = std::move(message);
+  if (platform::InterruptRequested()) converted.interrupted = true;
+}
+
+void ConvertUserText(std::string& userText, Converted& converted) {
+  converted.text = platform::UserTextToCp932(userText);
+  SecureWipe(userText);
+}
+
+void ReadFromFile(const std::string& path, Converted& converted) {
+  const bool standardInput = path == "-";
+  auto read = standardInput ? platform::ReadStandardInputLine(kPasswordLineLimit)
+                            : platform::ReadFirstLineOfFile(path, kPasswordLineLimit);
+  if (!read) {
+    Fail(converted, standardInput ? messages::PasswordInputUnreadable(read.error)
+                                  : messages::PasswordFileUnreadable(path, read.error));
+    return;
+  }
+  std::string& line = *read.value;
+  // A cut line would give a wrong key without a word; refuse it instead.
+  if (line.size() >= kPasswordLineLimit && line.back() != '\n') {
+    Fail(converted, messages::PasswordLineTooLong(kPasswordLineLimit));
+  } else {
+    std::string text(WithoutLineBreak(line));
+    ConvertUserText(text, converted);
+  }
+  SecureWipe(line);
+}
+
+void ReadFromTerminal(Converted& converted) {
+  platform::PromptResult prompt = platform::ReadHiddenLine(messages::kPasswordPrompt);
+  switch (prompt.status) {
+    case platform::PromptStatus::Read:
+      ConvertUserText(prompt.line, converted);
+      return;
+    case platform::PromptStatus::NoTerminal:
+      Fail(converted, messages::NoPasswordSource());
+      return;
+    case platform::PromptStatus::Interrupted:
+      converted.interrupted = true;
+      return;
+    case platform::PromptStatus::Failed:
+      Fail(converted, messages::PasswordTerminalFailed(prompt.error));
+      return;
+  }
+}
+
+}  // namespace
+
+SecretBytes::SecretBytes(std::string& text) : bytes_(text.begin(), text.end()) { SecureWipe(text); }
+
+SecretBytes& SecretBytes::operator=(SecretBytes&& other) noexcept {
+  if (this != &other) {
+    SecureWipe(bytes_.data(), bytes_.size());
+    bytes_ = std::move(other.bytes_);
+  }
+  return *this;
+}
+
+SecretBytes::~SecretBytes() { SecureWipe(bytes_.data(), bytes_.size()); }
+
+std::string_view WithoutLineBreak(std::string_view line) {
+  const size_t end = line.find('\n');
+  if (end == std::string_view::npos) return line;
+  line = line.substr(0, end);
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  return line;
+}
+
+PasswordOutcome AcquirePassword(const std::optional<std::string>& passwordFile) {
+  Converted converted;
+  if (passwordFile) {
+    ReadFromFile(*passwordFile, converted);
+  } else if (auto variable = platform::EnvironmentTextAsCp932(kPasswordVariable)) {
+    converted.text.bytes.swap(variable->bytes);
+    converted.text.error = variable->error;
+    converted.text.character = variable->character;
+  } else {
+    ReadFromTerminal(converted);
+  }
+
+  PasswordOutcome outcome;
+  outcome.interrupted = converted.interrupted;
+  if (converted.interrupted) return outcome;
+  if (!converted.error.empty()) {
+    outcome.error = std::move(converted.error);
+  } else if (converted.text.error != platform::TextError::None) {
+    outcome.error = messages::PasswordConversionFailed(converted.text);
+  } else {
+    outcome.password.emplace(converted.text.bytes);
+  }
+  return outcome;
+}

@@ -1,18 +1,6 @@
 #include "platform/path_text.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 namespace platform {
-
-bool IsLeadByte(unsigned char byte) {
-#ifdef _WIN32
-  return IsDBCSLeadByte(byte) != FALSE;
-#else
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-#endif
-}
 
 std::size_t CharacterLength(std::string_view text, std::size_t index) {
   const bool pairFollows = index + 1 < text.size();

@@ -1,0 +1,698 @@
+// End-to-end tests of vellunora-decode: the built program, run with real files in temporary
+// folders, its standard streams and exit status captured.
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/support/log_fixture.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+constexpr char kPassword[] = "tokright";
+constexpr char kDecoder[] = VELLUNORA_DECODE_PATH;
+
+struct RunSetup {
+  std::vector<std::string> args;
+  std::vector<std::string> environment;  // NAME=VALUE; nothing is inherited, LC_ALL defaults
+                                         // to C.UTF-8
+  std::string standardInput;
+  std::optional<rlim_t> fileSizeLimit;
+};
+
+struct RunResult {
+  int exitCode = -1;     // -1 when a signal ended the program
+  int signalNumber = 0;  // the signal that ended it, else 0
+  std::string out;
+  std::string err;
+};
+
+std::vector<char*> PointersTo(std::vector<std::string>& texts) {
+  std::vector<char*> pointers;
+  for (std::string& text : texts) pointers.push_back(text.data());
+  pointers.push_back(nullptr);
+  return pointers;
+}
+
+RunResult StatusOf(int status) {
+  RunResult result;
+  if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) result.signalNumber = WTERMSIG(status);
+  return result;
+}
+
+// The decoder as a child process without a controlling terminal, so a prompt cannot reach
+// whoever runs the tests. Killed and reaped if the test ends early.
+class DecoderProcess {
+ public:
+  explicit DecoderProcess(RunSetup setup) : setup_(std::move(setup)) {
+    std::vector<std::string> argv{kDecoder};
+    argv.insert(argv.end(), setup_.args.begin(), setup_.args.end());
+    std::vector<std::string> envp = setup_.environment;
+    const bool localeGiven = std::any_of(envp.begin(), envp.end(), [](const std::string& entry) {
+      return entry.starts_with("LC_ALL=");
+    });
+    if (!localeGiven) envp.push_back("LC_ALL=C.UTF-8");
+    std::vector<char*> argPointers = PointersTo(argv);
+    std::vector<char*> envPointers = PointersTo(envp);
+    int in[2], out[2], err[2];
+    if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0) throw std::runtime_error("pipe");
+
+    pid_ = fork();
+    if (pid_ == 0) {
+      setsid();
+      dup2(in[0], 0);
+      dup2(out[1], 1);
+      dup2(err[1], 2);
+      for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) close(fd);
+      if (setup_.fileSizeLimit) {
+        const rlimit limit{*setup_.fileSizeLimit, *setup_.fileSizeLimit};
+        setrlimit(RLIMIT_FSIZE, &limit);
+      }
+      execve(kDecoder, argPointers.data(), envPointers.data());
+      _exit(127);
+    }
+    close(in[0]);
+    close(out[1]);
+    close(err[1]);
+    in_ = in[1];
+    out_ = out[0];
+    err_ = err[0];
+  }
+  DecoderProcess(const DecoderProcess&) = delete;
+  DecoderProcess& operator=(const DecoderProcess&) = delete;
+  ~DecoderProcess() {
+    if (pid_ > 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+    for (int fd : {in_, out_, err_}) {
+      if (fd >= 0) close(fd);
+    }
+  }
+
+  pid_t pid() const { return pid_; }
+
+  // Feeds standard input, collects both outputs until the program ends, and reaps it.
+  RunResult Wait() {
+    if (!setup_.standardInput.empty()) {
+      const ssize_t written = write(in_, setup_.standardInput.data(), setup_.standardInput.size());
+      EXPECT_EQ(written, static_cast<ssize_t>(setup_.standardInput.size()));
+    }
+    close(std::exchange(in_, -1));
+    std::string out, err;
+    std::vector<pollfd> open{{out_, POLLIN, 0}, {err_, POLLIN, 0}};
+    while (!open.empty()) {
+      poll(open.data(), open.size(), -1);
+      for (size_t i = 0; i < open.size();) {
+        if (open[i].revents == 0) {
+          ++i;
+          continue;
+        }
+        char buffer[65536];
+        const ssize_t count = read(open[i].fd, buffer, sizeof buffer);
+        if (count <= 0) {
+          open.erase(open.begin() + static_cast<std::ptrdiff_t>(i));
+          continue;
+        }
+        (open[i].fd == out_ ? out : err).append(buffer, static_cast<size_t>(count));
+        ++i;
+      }
+    }
+    int status = 0;
+    waitpid(std::exchange(pid_, -1), &status, 0);
+    RunResult result = StatusOf(status);
+    result.out = std::move(out);
+    result.err = std::move(err);
+    return result;
+  }
+
+ private:
+  RunSetup setup_;
+  pid_t pid_ = -1;
+  int in_ = -1, out_ = -1, err_ = -1;
+};
+
+RunResult RunDecoder(RunSetup setup) { return DecoderProcess(std::move(setup)).Wait(); }
+
+RunResult RunWithPassword(std::vector<std::string> args, std::string password = kPassword) {
+  return RunDecoder({std::move(args), {"VELLUNORA_PASSWORD=" + password}, "", std::nullopt});
+}
+
+std::string Text(const std::vector<uint8_t>& bytes) { return {bytes.begin(), bytes.end()}; }
+
+std::vector<uint8_t> Log(size_t length, uint32_t seed, std::string_view password = kPassword) {
+  return MakeSampleLog(password, length, seed);
+}
+
+bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+
+// A log file written into folder; remembers what decrypting it must give.
+struct LogFile {
+  std::string path;
+  std::vector<uint8_t> cipher;
+  std::vector<uint8_t> plain;
+};
+
+LogFile WriteLog(const TempFolder& folder, std::string_view name, size_t length = 1000,
+                 uint32_t seed = 1, std::string_view password = kPassword) {
+  LogFile log{folder / name, Log(length, seed, password), {}};
+  log.plain = ReferenceDecrypt(password, log.cipher);
+  WriteFileBytes(log.path, log.cipher);
+  return log;
+}
+
+TEST(VellunoraDecode, DecryptsIntoCsvBesideInputAndDeletesInput) {
+  TempFolder folder;
+  const LogFile log = WriteLog(folder, "LOG0001.$S$", 1001);
+  const RunResult run = RunWithPassword({log.path});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(ReadFileBytes(folder / "LOG0001.CSV"), log.plain);
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"LOG0001.CSV"});
+}
+
+TEST(VellunoraDecode, KeepLeavesInputInPlace) {
+  for (const char* keep : {"-k", "--keep"}) {
+    TempFolder folder;
+    const LogFile log = WriteLog(folder, "a.$S$");
+    EXPECT_EQ(RunWithPassword({keep, log.path}).exitCode, 0);
+    EXPECT_EQ(ReadFileBytes(log.path), log.cipher) << keep;
+    EXPECT_EQ(ReadFileBytes(folder / "a.CSV"), log.plain) << keep;
+  }
+}
+
+TEST(VellunoraDecode, NoSyncGivesTheSameOutput) {
+  TempFolder folder;
+  const LogFile log = WriteLog(folder, "a.$S$", 70000);
+  EXPECT_EQ(RunWithPassword({"--no-sync", log.path}).exitCode, 0);
+  EXPECT_EQ(ReadFileBytes(folder / "a.CSV"), log.plain);
+  EXPECT_FALSE(Exists(log.path));
+}
+
+enum class Kind { Good, WrongPassword, Missing, Empty };
+
+TEST(VellunoraDecode, ExitStatusIsTheHighestOfTheBatch) {
+  struct Case {
+    std::vector<Kind> files;
+    int exitCode;
+  };
+  const Case cases[] = {
+      {{Kind::Good, Kind::Good}, 0},
+      {{Kind::Good, Kind::Missing}, 1},
+      {{Kind::Empty, Kind::Good}, 1},
+      {{Kind::WrongPassword}, 2},
+      {{Kind::WrongPassword, Kind::Missing, Kind::Good}, 2},
+      {{Kind::Missing, Kind::WrongPassword}, 2},
+  };
+  for (const Case& c : cases) {
+    TempFolder folder;
+    std::vector<std::string> args;
+    std::vector<LogFile> good;
+    for (size_t i = 0; i < c.files.size(); ++i) {
+      std::string name(1, static_cast<char>('a' + i));
+      name += ".$S$";
+      switch (c.files[i]) {
+        case Kind::Good:
+          good.push_back(WriteLog(folder, name, 64, static_cast<uint32_t>(i)));
+          break;
+        case Kind::WrongPassword:
+          WriteLog(folder, name, 64, 9, "another");
+          break;
+        case Kind::Empty:
+          WriteFileBytes(folder / name, {});
+          break;
+        case Kind::Missing:
+          break;
+      }
+      args.push_back(folder / name);
+    }
+    const RunResult run = RunWithPassword(args);
+    EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
+    // A failed file never stops the batch: every good file is done.
+    for (const LogFile& log : good) {
+      EXPECT_EQ(ReadFileBytes(log.path.substr(0, log.path.size() - 4) + ".CSV"), log.plain);
+    }
+  }
+}
+
+TEST(VellunoraDecode, EachFailureIsOneLineNamingFileAndReason) {
+  using Prepare = void (*)(const TempFolder&, const std::string& path);
+  struct Case {
+    const char* name;
+    const char* reason;
+    int exitCode;
+    bool force;
+    Prepare prepare;
+  };
+  const Case cases[] = {
+      {"wrong.$S$", "暗号パスが違います。", 2, false,
+       [](const TempFolder&, const std::string& p) { WriteFileBytes(p, Log(64, 1, "x")); }},
+      {"empty.$S$", "ファイルが空です。", 1, false,
+       [](const TempFolder&, const std::string& p) { WriteFileBytes(p, {}); }},
+      {"missing.$S$", "ファイルがありません。", 1, false,
+       [](const TempFolder&, const std::string&) {}},
+      {"exists.$S$", "exists.CSV がすでにあります", 1, false,
+       [](const TempFolder& f, const std::string& p) {
+         WriteFileBytes(p, Log(64, 1));
+         WriteFileBytes(f / "exists.CSV", std::vector<uint8_t>{'o', 'l', 'd'});
+       }},
+      {"dir.$S$", "dir.CSV に書けません", 1, true,
+       [](const TempFolder& f, const std::string& p) {
+         WriteFileBytes(p, Log(64, 1));
+         mkdir((f / "dir.CSV").c_str(), 0777);
+       }},
+      // The output would be the input itself.
+      {"same.CSV", "same.CSV に書けません", 1, true,
+       [](const TempFolder&, const std::string& p) { WriteFileBytes(p, Log(64, 1)); }},
+  };
+  for (const Case& c : cases) {
+    TempFolder folder;
+    const std::string path = folder / c.name;
+    c.prepare(folder, path);
+    const auto before = folder.Names();
+    std::vector<std::string> args{path};
+    if (c.force) args.push_back("-f");
+    const RunResult run = RunWithPassword(args);
+    EXPECT_EQ(run.exitCode, c.exitCode) << c.name;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_NE(run.err.find(path + ": "), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(c.reason), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(folder.Names(), before) << c.name;
+  }
+}
+
+TEST(VellunoraDecode, LockedInputIsReportedUnreadableAndKept) {
+  TempFolder folder;
+  const LogFile log = WriteLog(folder, "busy.$S$");
+  const int holder = open(log.path.c_str(), O_RDONLY);
+  ASSERT_EQ(flock(holder, LOCK_EX), 0);
+  const RunResult run = RunWithPassword({log.path});
+  close(holder);
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find(log.path + ": 複号化に失敗しました。ファイルを読めません"),
+            std::string::npos)
+      << run.err;
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"busy.$S$"});
+}
+
+TEST(VellunoraDecode, WriteBeyondFileSizeLimitFailsCleanlyInsteadOfKilling) {
+  TempFolder folder;
+  const LogFile log = WriteLog(folder, "big.$S$", 200000);
+  RunSetup setup{{log.path}, {std::string("VELLUNORA_PASSWORD=") + kPassword}, "", 65536};
+  const RunResult run = RunDecoder(setup);
+  EXPECT_EQ(run.signalNumber, 0);
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find("big.CSV に書けません（" + std::string(strerror(EFBIG))),
+            std::string::npos)
+      << run.err;
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"big.$S$"});
+  EXPECT_EQ(ReadFileBytes(log.path), log.cipher);
+}
+
+TEST(VellunoraDecode, ExistingOutputIsRefusedUnlessForced) {
+  const std::vector<uint8_t> old{'o', 'l', 'd', '\n'};
+  {
+    TempFolder folder;
+    const LogFile log = WriteLog(folder, "a.$S$");
+    WriteFileBytes(folder / "a.CSV", old);
+    EXPECT_EQ(RunWithPassword({log.path}).exitCode, 1);
+    EXPECT_EQ(ReadFileBytes(folder / "a.CSV"), old);
+    EXPECT_EQ(ReadFileBytes(log.path), log.cipher);
+  }
+  for (const char* force : {"-f", "--force"}) {
+    TempFolder folder;
+    const LogFile log = WriteLog(folder, "a.$S$");
+    WriteFileBytes(folder / "a.CSV", old);
+    EXPECT_EQ(RunWithPassword({force, log.path}).exitCode, 0);
+    EXPECT_EQ(ReadFileBytes(folder / "a.CSV"), log.plain);
+    EXPECT_FALSE(Exists(log.path));
+  }
+}
+
+TEST(VellunoraDecode, StdoutCarriesExactlyTheDecryptedBytesAndKeepsInputs) {
+  TempFolder folder;
+  const LogFile first = WriteLog(folder, "1.$S$", 17, 1);
+  const LogFile second = WriteLog(folder, "2.$S$", 300001, 2);
+  const RunResult run = RunWithPassword({"-c", first.path, second.path});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.out, Text(first.plain) + Text(second.plain));
+  EXPECT_EQ(folder.Names(), (std::vector<std::string>{"1.$S$", "2.$S$"}));
+}
+
+TEST(VellunoraDecode, TestModeWritesAndDeletesNothing) {
+  TempFolder folder;
+  const LogFile good = WriteLog(folder, "good.$S$");
+  WriteLog(folder, "bad.$S$", 64, 3, "other");
+  const auto before = folder.Names();
+  EXPECT_EQ(RunWithPassword({"-t", good.path}).exitCode, 0);
+  const RunResult both = RunWithPassword({"--test", "-v", folder.path()});
+  EXPECT_EQ(both.exitCode, 2);
+  EXPECT_NE(both.err.find(good.path + ": 暗号パスは正しいです。"), std::string::npos) << both.err;
+  EXPECT_NE(both.err.find(folder / "bad.$S$: 暗号パスが違います。"), std::string::npos);
+  EXPECT_EQ(both.out, "");
+  EXPECT_EQ(folder.Names(), before);
+  EXPECT_EQ(ReadFileBytes(good.path), good.cipher);
+}
+
+TEST(VellunoraDecode, OutputOptionPutsOutputsInThatFolder) {
+  TempFolder in, out;
+  const LogFile log = WriteLog(in, "a.$S$");
+  EXPECT_EQ(RunWithPassword({"-o", out.path(), log.path}).exitCode, 0);
+  EXPECT_EQ(ReadFileBytes(out / "a.CSV"), log.plain);
+  EXPECT_TRUE(in.Names().empty());
+
+  const LogFile again = WriteLog(in, "b.$S$");
+  EXPECT_EQ(RunWithPassword({"--output=" + out.path() + "/", again.path}).exitCode, 0);
+  EXPECT_EQ(ReadFileBytes(out / "b.CSV"), again.plain);
+}
+
+TEST(VellunoraDecode, MissingOutputFolderIsAUsageErrorThatTouchesNothing) {
+  TempFolder folder;
+  const LogFile log = WriteLog(folder, "a.$S$");
+  const RunResult run = RunWithPassword({"-o", folder / "nowhere", log.path});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find("出力先フォルダー " + folder / "nowhere" + " がありません。"),
+            std::string::npos);
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"a.$S$"});
+}
+
+TEST(VellunoraDecode, FolderArgumentTakesItsLogFilesAndRecursiveTheSubfolders) {
+  TempFolder folder;
+  WriteLog(folder, "a.$S$", 64, 1);
+  WriteLog(folder, "b.$s$", 64, 2);
+  WriteFileBytes(folder / "note.txt", std::vector<uint8_t>{'x'});
+  mkdir((folder / "sub").c_str(), 0777);
+  WriteLog(folder, "sub/c.$S$", 64, 3);
+
+  EXPECT_EQ(RunWithPassword({folder.path()}).exitCode, 0);
+  EXPECT_EQ(folder.Names(), (std::vector<std::string>{"a.CSV", "b.CSV", "note.txt", "sub"}));
+  EXPECT_TRUE(Exists(folder / "sub/c.$S$"));
+
+  EXPECT_EQ(RunWithPassword({"-r", folder.path()}).exitCode, 0);
+  EXPECT_TRUE(Exists(folder / "sub/c.CSV"));
+  EXPECT_FALSE(Exists(folder / "sub/c.$S$"));
+}
+
+TEST(VellunoraDecode, FolderWithoutLogFilesIsNotedUnlessQuiet) {
+  TempFolder folder;
+  const RunResult normal = RunWithPassword({folder.path()});
+  EXPECT_EQ(normal.exitCode, 0);
+  EXPECT_NE(normal.err.find("*.$S$ ファイルがありません"), std::string::npos) << normal.err;
+  const RunResult quiet = RunWithPassword({"-q", folder.path()});
+  EXPECT_EQ(quiet.exitCode, 0);
+  EXPECT_EQ(quiet.err, "");
+}
+
+TEST(VellunoraDecode, VerboseReportsEachFileAndQuietStillReportsFailures) {
+  TempFolder folder;
+  const LogFile log = WriteLog(folder, "a.$S$");
+  const RunResult verbose = RunWithPassword({"-v", "-k", log.path});
+  EXPECT_EQ(verbose.err,
+            "vellunora-decode: " + log.path + " -> " + folder / "a.CSV" + ": 複号化しました。\n");
+  const RunResult quiet = RunWithPassword({"-q", log.path, folder / "gone.$S$"});
+  EXPECT_EQ(quiet.exitCode, 1);
+  EXPECT_NE(quiet.err.find("gone.$S$"), std::string::npos);
+}
+
+TEST(VellunoraDecode, PasswordComesFromFileStandardInputOrEnvironmentInThatOrder) {
+  struct Case {
+    const char* description;
+    std::string fileContent;  // written to pw.txt when not empty
+    std::vector<std::string> args;
+    std::string standardInput;
+    std::vector<std::string> environment;
+  };
+  const std::string right = kPassword;
+  const Case cases[] = {
+      {"file, LF", right + "\nsecond line\n", {"-p", "PWFILE"}, "", {}},
+      {"file, CRLF", right + "\r\n", {"--password-file", "PWFILE"}, "", {}},
+      {"file, no line break", right, {"-p", "PWFILE"}, "", {}},
+      {"file before environment", right + "\n", {"-p", "PWFILE"}, "", {"VELLUNORA_PASSWORD=x"}},
+      {"standard input", "", {"-p", "-"}, right + "\r\nrest", {}},
+      {"environment", "", {}, "", {"VELLUNORA_PASSWORD=" + right}},
+  };
+  for (const Case& c : cases) {
+    TempFolder folder;
+    const LogFile log = WriteLog(folder, "a.$S$");
+    std::vector<std::string> args;
+    for (const std::string& arg : c.args) args.push_back(arg == "PWFILE" ? folder / "pw.txt" : arg);
+    if (!c.fileContent.empty()) {
+      WriteFileBytes(folder / "pw.txt",
+                     std::vector<uint8_t>(c.fileContent.begin(), c.fileContent.end()));
+    }
+    args.push_back(log.path);
+    const RunResult run = RunDecoder({args, c.environment, c.standardInput, std::nullopt});
+    EXPECT_EQ(run.exitCode, 0) << c.description << ": " << run.err;
+    EXPECT_EQ(ReadFileBytes(folder / "a.CSV"), log.plain) << c.description;
+  }
+}
+
+TEST(VellunoraDecode, UnreadablePasswordFileIsAClearError) {
+  TempFolder folder;
+  const LogFile log = WriteLog(folder, "a.$S$");
+  const RunResult run = RunDecoder({{"-p", folder / "none.txt", log.path}, {}, "", std::nullopt});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find("暗号パスのファイル " + folder / "none.txt" + " を読めません"),
+            std::string::npos)
+      << run.err;
+  EXPECT_EQ(ReadFileBytes(log.path), log.cipher);
+}
+
+TEST(VellunoraDecode, JapanesePasswordIsDigestedAsCodePage932InEveryLocale) {
+  // "パスワード～" in code page 932, as the dialog holds it; ～ is U+FF5E -> 81 60.
+  const std::string cp932 = "\x83\x70\x83\x58\x83\x8f\x81\x5b\x83\x68\x81\x60";
+  const std::string utf8 = "パスワード～";
+  for (const char* locale : {"C", "POSIX", "C.UTF-8", "ja_JP.UTF-8"}) {
+    TempFolder folder;
+    const LogFile log = WriteLog(folder, "jp.$S$", 100, 4, cp932);
+    const RunResult run =
+        RunDecoder({{log.path},
+                    {std::string("LC_ALL=") + locale, "VELLUNORA_PASSWORD=" + utf8},
+                    "",
+                    std::nullopt});
+    EXPECT_EQ(run.exitCode, 0) << locale << ": " << run.err;
+    EXPECT_EQ(ReadFileBytes(folder / "jp.CSV"), log.plain) << locale;
+  }
+}
+
+TEST(VellunoraDecode, PasswordThatCodePage932CannotHoldIsAClearError) {
+  struct Case {
+    std::string password;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"pass\xF0\x9F\x98\x80", "暗号パスの文字 U+1F600 はコードページ932で表せません。"},
+      {"pass\xFF", "暗号パスが、この環境の文字コードの文字として正しくありません。"},
+  };
+  for (const Case& c : cases) {
+    TempFolder folder;
+    const LogFile log = WriteLog(folder, "a.$S$");
+    const RunResult run = RunWithPassword({log.path}, c.password);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, std::string("vellunora-decode: ") + c.message + "\n");
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"a.$S$"});
+  }
+}
+
+TEST(VellunoraDecode, NoPasswordSourceAndNoTerminalIsAClearError) {
+  TempFolder folder;
+  const LogFile log = WriteLog(folder, "a.$S$");
+  const RunResult run = RunDecoder({{log.path}, {}, "", std::nullopt});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find("暗号パスがありません。"), std::string::npos) << run.err;
+  EXPECT_EQ(ReadFileBytes(log.path), log.cipher);
+}
+
+// Starts the program on a terminal of its own, with no password in its environment; master
+// is the test's side of the terminal.
+pid_t StartOnTerminal(std::vector<std::string> args, int& master) {
+  std::vector<std::string> argv{kDecoder};
+  argv.insert(argv.end(), args.begin(), args.end());
+  std::vector<std::string> envp{"LC_ALL=C.UTF-8"};
+  std::vector<char*> argPointers = PointersTo(argv);
+  std::vector<char*> envPointers = PointersTo(envp);
+  const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
+  if (pid == 0) {
+    execve(kDecoder, argPointers.data(), envPointers.data());
+    _exit(127);
+  }
+  return pid;
+}
+
+// Waits for the program to end; one that hangs is killed, so the test fails instead.
+int WaitForExit(pid_t pid) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  int status = 0;
+  while (waitpid(pid, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      ADD_FAILURE() << "the program hangs";
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      break;
+    }
+    usleep(1000);
+  }
+  return status;
+}
+
+// Reads what the program writes to its terminal until text appears or the terminal closes.
+std::string ReadTerminalUntil(int master, std::string_view text) {
+  std::string seen;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (seen.find(text) == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+    pollfd waiting{master, POLLIN, 0};
+    if (poll(&waiting, 1, 100) <= 0) continue;
+    char buffer[4096];
+    const ssize_t count = read(master, buffer, sizeof buffer);
+    if (count <= 0) break;
+    seen.append(buffer, static_cast<size_t>(count));
+  }
+  return seen;
+}
+
+TEST(VellunoraDecode, PromptsOnTheTerminalWithoutEchoAndShowsProgress) {
+  TempFolder folder;
+  const LogFile log = WriteLog(folder, "big.$S$", 6 * 1024 * 1024 + 3);
+  int master = -1;
+  const pid_t pid = StartOnTerminal({"-v", log.path}, master);
+  ASSERT_GE(pid, 0);
+  const std::string prompt = ReadTerminalUntil(master, "暗号パス: ");
+  ASSERT_NE(prompt.find("暗号パス: "), std::string::npos) << prompt;
+  const std::string typed = std::string(kPassword) + "\n";
+  ASSERT_EQ(write(master, typed.data(), typed.size()), static_cast<ssize_t>(typed.size()));
+  const std::string rest = ReadTerminalUntil(master, "\x01");
+  close(master);
+  const int status = WaitForExit(pid);
+
+  EXPECT_EQ(StatusOf(status).exitCode, 0) << rest;
+  EXPECT_EQ(rest.find(kPassword), std::string::npos) << "the password was echoed: " << rest;
+  EXPECT_NE(rest.find("100%"), std::string::npos) << rest;
+  EXPECT_NE(rest.find("複号化しました。"), std::string::npos) << rest;
+  EXPECT_EQ(ReadFileBytes(folder / "big.CSV"), log.plain);
+}
+
+TEST(VellunoraDecode, CtrlCAtThePromptRestoresTheEchoAndDiesOfSigint) {
+  TempFolder folder;
+  const LogFile log = WriteLog(folder, "a.$S$");
+  int master = -1;
+  const pid_t pid = StartOnTerminal({log.path}, master);
+  ASSERT_GE(pid, 0);
+  const std::string prompt = ReadTerminalUntil(master, "暗号パス: ");
+  ASSERT_NE(prompt.find("暗号パス: "), std::string::npos) << prompt;
+  termios during{};
+  ASSERT_EQ(tcgetattr(master, &during), 0);
+  EXPECT_EQ(during.c_lflag & ECHO, 0u);
+  // The terminal's interrupt character, as a user's Ctrl-C.
+  ASSERT_EQ(write(master, "\x03", 1), 1);
+  const int status = WaitForExit(pid);
+  termios after{};
+  ASSERT_EQ(tcgetattr(master, &after), 0);
+  close(master);
+
+  EXPECT_EQ(StatusOf(status).signalNumber, SIGINT);
+  EXPECT_NE(after.c_lflag & ECHO, 0u);
+  EXPECT_EQ(ReadFileBytes(log.path), log.cipher);
+}
+
+class VellunoraDecodeInterrupt : public testing::TestWithParam<int> {};
+
+// The signal arrives while the file is being written: the temporary output goes, the input
+// stays as it was, and the program dies of that signal as if it had not handled it.
+TEST_P(VellunoraDecodeInterrupt, RemovesPartialOutputKeepsInputAndDiesOfTheSignal) {
+  const int signalNumber = GetParam();
+  TempFolder folder;
+  const std::string input = folder / "huge.$S$";
+  const std::vector<uint8_t> cipher = Log(48 * 1024 * 1024, 5);
+  WriteFileBytes(input, cipher);
+  DecoderProcess decoder(
+      {{input}, {std::string("VELLUNORA_PASSWORD=") + kPassword}, "", std::nullopt});
+
+  // Catch the program with its temporary output open, stop it there, and let the signal
+  // wait for it, so the test does not depend on timing.
+  bool caught = false;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!caught && std::chrono::steady_clock::now() < deadline) {
+    for (const std::string& name : folder.Names()) {
+      if (name.find(".tmp") != std::string::npos) caught = true;
+    }
+  }
+  ASSERT_TRUE(caught) << "no temporary output appeared";
+  kill(decoder.pid(), SIGSTOP);
+  int status = 0;
+  ASSERT_EQ(waitpid(decoder.pid(), &status, WUNTRACED), decoder.pid());
+  ASSERT_TRUE(WIFSTOPPED(status)) << "the file was done before it could be interrupted";
+  kill(decoder.pid(), signalNumber);
+  kill(decoder.pid(), SIGCONT);
+
+  const RunResult run = decoder.Wait();
+  EXPECT_EQ(run.signalNumber, signalNumber) << run.err;
+  EXPECT_NE(run.err.find(input + ": 中断しました。"), std::string::npos) << run.err;
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"huge.$S$"});
+  EXPECT_TRUE(ReadFileBytes(input) == cipher);
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, VellunoraDecodeInterrupt,
+                         testing::Values(SIGINT, SIGTERM, SIGHUP));
+
+TEST(VellunoraDecode, UsageErrorsExitWithOneAndTouchNothing) {
+  struct Case {
+    std::vector<std::string> args;
+    const char* message;
+  };
+  const Case cases[] = {
+      {{}, "複号化するファイルを指定してください。"},
+      {{"-x", "FILE"}, "不明なオプションです: -x"},
+      {{"--password", "pw", "FILE"}, "不明なオプションです: --password"},
+      {{"-c", "-t", "FILE"}, "-c と -t は一緒に使えません。"},
+      {{"-c", "-o", "out", "FILE"}, "-c と -o は一緒に使えません。"},
+      {{"-q", "-v", "FILE"}, "-q と -v は一緒に使えません。"},
+      {{"FILE", "-p"}, "コマンド行が正しくありません"},
+  };
+  for (const Case& c : cases) {
+    TempFolder folder;
+    const LogFile log = WriteLog(folder, "a.$S$");
+    std::vector<std::string> args;
+    for (const std::string& arg : c.args) args.push_back(arg == "FILE" ? log.path : arg);
+    const RunResult run = RunWithPassword(args);
+    EXPECT_EQ(run.exitCode, 1) << c.message;
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"a.$S$"});
+  }
+}
+
+TEST(VellunoraDecode, HelpAndVersionGoToStandardOutput) {
+  for (const char* flag : {"-h", "--help"}) {
+    const RunResult help = RunDecoder({{flag}, {}, "", std::nullopt});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_EQ(help.err, "");
+    for (const char* option : {"--password-file", "--output", "--recursive", "--keep", "--force",
+                               "--stdout", "--test", "--no-sync", "--quiet", "--verbose"}) {
+      EXPECT_NE(help.out.find(option), std::string::npos) << option;
+    }
+  }
+  const RunResult version = RunDecoder({{"--version"}, {}, "", std::nullopt});
+  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_EQ(version.out, "vellunora-decode 1.0.3\n");
+}
+
+}  // namespace

@@ -1,13 +1,14 @@
 // make-sample-log OUTPUT_PATH PASSWORD [SIZE]
 // Writes an encrypted log file of SIZE bytes (default 4096) that decrypts under PASSWORD to
-// CSV lines, for trying the decoder out by hand. The password is taken as the bytes the
-// command line holds, as the decoder takes its own.
+// CSV lines, for trying the decoder out by hand. The password is converted to code page 932
+// bytes as the decoder converts its own, so a Japanese password typed on Linux matches.
 
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <string>
 
+#include "platform/text_encoding.h"
 #include "tests/support/log_fixture.h"
 
 namespace {
@@ -34,8 +35,13 @@ int main(int argc, char** argv) {
                          "  SIZE: bytes of ciphertext, 1 to 1073741824 (default 4096)\n");
     return 1;
   }
+  const platform::Cp932Text password = platform::UserTextToCp932(argv[2]);
+  if (password.error != platform::TextError::None) {
+    std::fprintf(stderr, "make-sample-log: the password cannot be written in code page 932\n");
+    return 1;
+  }
   try {
-    WriteFileBytes(argv[1], MakeSampleLog(argv[2], size, kSeed));
+    WriteFileBytes(argv[1], MakeSampleLog(password.bytes, size, kSeed));
   } catch (const std::exception& error) {
     std::fprintf(stderr, "make-sample-log: %s\n", error.what());
     return 2;

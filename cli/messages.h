@@ -1,0 +1,70 @@
+#pragma once
+// Every text vellunora-decode shows, in one place. Japanese in the dialog's own voice (its
+// failure message keeps the dialog's spelling 複号化), UTF-8 in the POSIX build and code page
+// 932 bytes in the Windows build. Lines end with "\n".
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "engine/decrypt_file.h"
+#include "platform/text_encoding.h"
+
+namespace messages {
+
+// Help (CLI11's layout, these labels and descriptions).
+extern const char kUsageLabel[];
+extern const char kOptionsLabel[];
+extern const char kArgumentsLabel[];
+extern const char kDescription[];
+extern const char kFooter[];
+extern const char kFilesHelp[];
+extern const char kPasswordFileHelp[];
+extern const char kOutputHelp[];
+extern const char kRecursiveHelp[];
+extern const char kKeepHelp[];
+extern const char kForceHelp[];
+extern const char kStdoutHelp[];
+extern const char kTestHelp[];
+extern const char kNoSyncHelp[];
+extern const char kQuietHelp[];
+extern const char kVerboseHelp[];
+extern const char kHelpHelp[];
+extern const char kVersionHelp[];
+
+// The terminal prompt.
+extern const char kPasswordPrompt[];
+
+std::string VersionLine();
+
+// Usage errors.
+std::string UnknownOption(std::string_view option);
+std::string OptionsConflict(std::string_view first, std::string_view second);
+std::string NoInputs();
+std::string OutputFolderMissing(std::string_view folder);
+std::string CommandLineError(std::string_view detail);
+
+// Password errors.
+std::string NoPasswordSource();
+std::string PasswordFileUnreadable(std::string_view path, platform::SystemError error);
+std::string PasswordInputUnreadable(platform::SystemError error);
+std::string PasswordLineTooLong(size_t limit);
+std::string PasswordTerminalFailed(platform::SystemError error);
+std::string PasswordConversionFailed(const platform::Cp932Text& conversion);
+
+// Input collection.
+std::string FolderUnreadable(std::string_view folder, platform::SystemError error);
+std::string NoLogFilesIn(std::string_view folder);
+
+// One line per file: failures always, successes with -v.
+std::string FileFailed(std::string_view input, std::string_view output,
+                       const DecryptResult& result);
+std::string InputNotDeleted(std::string_view input, platform::SystemError error);
+std::string FileDecrypted(std::string_view input, std::string_view output);
+std::string FileWrittenToStandardOutput(std::string_view input);
+std::string PasswordMatches(std::string_view input);
+
+// Progress of a large file, without line break: written over itself with "\r".
+std::string Progress(std::string_view input, uint64_t done, uint64_t total);
+
+}  // namespace messages

@@ -1,0 +1,243 @@
+// Tests of the command-line decoder's core: option parsing, the password line, output
+// folders, input collection and the batch loop, with a sink that records what it is told.
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "cli/batch.h"
+#include "cli/options.h"
+#include "cli/password.h"
+#include "engine/output_path.h"
+#include "tests/support/log_fixture.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+using Action = ParsedCommandLine::Action;
+
+constexpr char kPassword[] = "tokright";
+
+TEST(ParseCommandLine, TakesEveryOptionIntoThePlainStruct) {
+  struct Case {
+    std::vector<std::string> args;
+    Options expected;
+  };
+  const auto with = [](auto change) {
+    Options options;
+    options.inputs = {"a.$S$"};
+    change(options);
+    return options;
+  };
+  const Case cases[] = {
+      {{"a.$S$"}, with([](Options&) {})},
+      {{"-rkf", "a.$S$"},
+       with([](Options& o) { o.recursive = o.keepInputs = o.replaceExisting = true; })},
+      {{"--recursive", "--keep", "--force", "a.$S$"},
+       with([](Options& o) { o.recursive = o.keepInputs = o.replaceExisting = true; })},
+      {{"-p", "pw.txt", "a.$S$"}, with([](Options& o) { o.passwordFile = "pw.txt"; })},
+      {{"--password-file=-", "a.$S$"}, with([](Options& o) { o.passwordFile = "-"; })},
+      {{"-p", "-", "a.$S$"}, with([](Options& o) { o.passwordFile = "-"; })},
+      {{"-o", "out", "a.$S$"}, with([](Options& o) { o.outputFolder = "out"; })},
+      {{"a.$S$", "--output", "out"}, with([](Options& o) { o.outputFolder = "out"; })},
+      {{"-c", "a.$S$"}, with([](Options& o) { o.mode = RunMode::ToStandardOutput; })},
+      {{"--stdout", "a.$S$"}, with([](Options& o) { o.mode = RunMode::ToStandardOutput; })},
+      {{"-t", "a.$S$"}, with([](Options& o) { o.mode = RunMode::CheckPassword; })},
+      {{"--test", "a.$S$"}, with([](Options& o) { o.mode = RunMode::CheckPassword; })},
+      {{"--no-sync", "a.$S$"}, with([](Options& o) { o.syncToDisk = false; })},
+      {{"-q", "a.$S$"}, with([](Options& o) { o.verbosity = Verbosity::Quiet; })},
+      {{"--verbose", "a.$S$"}, with([](Options& o) { o.verbosity = Verbosity::Verbose; })},
+      {{"a.$S$", "dir", "--", "-b.$S$"}, with([](Options& o) {
+         o.inputs = {"a.$S$", "dir", "-b.$S$"};
+       })},
+  };
+  for (const Case& c : cases) {
+    const ParsedCommandLine parsed = ParseCommandLine(c.args);
+    const std::string shown = testing::PrintToString(c.args);
+    ASSERT_EQ(parsed.action, Action::Run) << shown << parsed.text;
+    const Options& o = parsed.options;
+    EXPECT_EQ(o.inputs, c.expected.inputs) << shown;
+    EXPECT_EQ(o.passwordFile, c.expected.passwordFile) << shown;
+    EXPECT_EQ(o.outputFolder, c.expected.outputFolder) << shown;
+    EXPECT_EQ(o.mode, c.expected.mode) << shown;
+    EXPECT_EQ(o.verbosity, c.expected.verbosity) << shown;
+    EXPECT_EQ(o.recursive, c.expected.recursive) << shown;
+    EXPECT_EQ(o.keepInputs, c.expected.keepInputs) << shown;
+    EXPECT_EQ(o.replaceExisting, c.expected.replaceExisting) << shown;
+    EXPECT_EQ(o.syncToDisk, c.expected.syncToDisk) << shown;
+  }
+}
+
+TEST(ParseCommandLine, HelpAndVersionWinOverEverythingElse) {
+  EXPECT_EQ(ParseCommandLine({"-h"}).action, Action::ShowHelp);
+  EXPECT_EQ(ParseCommandLine({"a.$S$", "--help", "-x"}).action, Action::ShowHelp);
+  const ParsedCommandLine version = ParseCommandLine({"--version"});
+  EXPECT_EQ(version.action, Action::ShowVersion);
+  EXPECT_EQ(version.text, "vellunora-decode 1.0.3\n");
+}
+
+TEST(ParseCommandLine, PasswordIsNeverAnArgument) {
+  for (const char* option : {"--password", "-P", "--pass"}) {
+    const ParsedCommandLine parsed = ParseCommandLine({option, "secret", "a.$S$"});
+    EXPECT_EQ(parsed.action, Action::UsageError) << option;
+    EXPECT_NE(parsed.text.find(option), std::string::npos) << parsed.text;
+  }
+}
+
+TEST(WithoutLineBreak, RemovesOnlyTheFirstLineBreak) {
+  const std::pair<std::string_view, std::string_view> cases[] = {
+      {"pw\n", "pw"},     {"pw\r\n", "pw"},     {"pw", "pw"},     {"\n", ""},
+      {"", ""},           {"a\nb\n", "a"},      {"pw\r", "pw\r"}, {"p\rw\n", "p\rw"},
+      {" pw \n", " pw "}, {"pw\r\r\n", "pw\r"},
+  };
+  for (const auto& [line, expected] : cases) {
+    EXPECT_EQ(WithoutLineBreak(line), expected) << testing::PrintToString(std::string(line));
+  }
+}
+
+TEST(SecretBytes, TakesTheTextAndEmptiesTheSource) {
+  std::string text = "secret";
+  SecretBytes secret(text);
+  EXPECT_EQ(secret.view(), "secret");
+  EXPECT_TRUE(text.empty());
+  const SecretBytes moved(std::move(secret));
+  EXPECT_EQ(moved.view(), "secret");
+}
+
+TEST(DefaultOutputFolder, IsTheInputsOwnFolder) {
+  const std::pair<std::string_view, std::string_view> cases[] = {
+      {"a.$S$", "./a.CSV"},       {"logs/a.$S$", "logs/a.CSV"},
+      {"/a.$S$", "/a.CSV"},       {"/var/log/x/LOG1.$S$", "/var/log/x/LOG1.CSV"},
+      {"./b.c.$S$", "./b.c.CSV"},
+  };
+  for (const auto& [input, output] : cases) {
+    EXPECT_EQ(OutputPathFor(DefaultOutputFolder(input), input), output) << input;
+  }
+}
+
+TEST(ExitCodeFor, WrongPasswordIsTwoOtherFailuresOne) {
+  const std::pair<DecryptStatus, int> cases[] = {
+      {DecryptStatus::Done, 0},
+      {DecryptStatus::WrongPassword, 2},
+      {DecryptStatus::InputMissing, 1},
+      {DecryptStatus::InputEmpty, 1},
+      {DecryptStatus::InputUnreadable, 1},
+      {DecryptStatus::OutputExists, 1},
+      {DecryptStatus::OutputUnwritable, 1},
+  };
+  for (const auto& [status, code] : cases) {
+    DecryptResult result;
+    result.status = status;
+    EXPECT_EQ(ExitCodeFor(result), code) << static_cast<int>(status);
+  }
+  DecryptResult notDeleted;
+  notDeleted.inputDeleteFailed = true;
+  EXPECT_EQ(ExitCodeFor(notDeleted), 1);
+}
+
+class RecordingSink : public BatchSink {
+ public:
+  void Error(std::string_view line) override { errors.emplace_back(line); }
+  void Info(std::string_view line) override { infos.emplace_back(line); }
+  void Progress(std::string_view text) override { progress.emplace_back(text); }
+
+  std::vector<std::string> errors;
+  std::vector<std::string> infos;
+  std::vector<std::string> progress;
+};
+
+void WriteLog(const std::string& path, size_t length = 64, uint32_t seed = 1) {
+  WriteFileBytes(path, MakeSampleLog(kPassword, length, seed));
+}
+
+TEST(CollectInputs, TakesFolderLogFilesInNameOrderWithoutFollowingFolderLinks) {
+  TempFolder folder;
+  for (const char* name : {"b.$S$", "a.$s$", "c.$S$.txt", "LOG", ".$S$"}) WriteLog(folder / name);
+  mkdir((folder / "sub").c_str(), 0777);
+  WriteLog(folder / "sub/d.$S$");
+  mkdir((folder / "dir.$S$").c_str(), 0777);
+  TempFolder elsewhere;
+  WriteLog(elsewhere / "e.$S$");
+  ASSERT_EQ(symlink(elsewhere.path().c_str(), (folder / "linked").c_str()), 0);
+  ASSERT_EQ(symlink((elsewhere / "e.$S$").c_str(), (folder / "f.$S$").c_str()), 0);
+
+  RecordingSink sink;
+  const InputList flat = CollectInputs({folder.path()}, false, Verbosity::Normal, sink);
+  EXPECT_EQ(flat.files, (std::vector<std::string>{folder / ".$S$", folder / "a.$s$",
+                                                  folder / "b.$S$", folder / "f.$S$"}));
+  const InputList deep = CollectInputs({folder.path(), folder / "LOG", folder / "none.$S$"}, true,
+                                       Verbosity::Normal, sink);
+  EXPECT_EQ(deep.files, (std::vector<std::string>{
+                            folder / ".$S$", folder / "a.$s$", folder / "b.$S$", folder / "f.$S$",
+                            folder / "sub/d.$S$", folder / "LOG", folder / "none.$S$"}));
+  EXPECT_EQ(deep.exitCode, 0);
+  EXPECT_TRUE(sink.errors.empty());
+  EXPECT_TRUE(sink.infos.empty());
+}
+
+struct BatchFixture {
+  TempFolder folder;
+  Options options;
+  RecordingSink sink;
+  std::function<bool()> interrupted = [] { return false; };
+  std::vector<std::string> inputs;
+
+  BatchJob Job() { return BatchJob{options, kPassword, nullptr, interrupted, sink}; }
+};
+
+TEST(RunBatch, InterruptionBetweenFilesLeavesTheRestUntouched) {
+  BatchFixture batch;
+  batch.options.verbosity = Verbosity::Verbose;
+  for (const char* name : {"1.$S$", "2.$S$", "3.$S$"}) {
+    WriteLog(batch.folder / name);
+    batch.inputs.push_back(batch.folder / name);
+  }
+  // The request arrives while the first file's result is reported.
+  batch.interrupted = [&] { return !batch.sink.infos.empty(); };
+  const BatchOutcome outcome = RunBatch(batch.Job(), batch.inputs);
+  EXPECT_TRUE(outcome.interrupted);
+  EXPECT_EQ(batch.folder.Names(), (std::vector<std::string>{"1.CSV", "2.$S$", "3.$S$"}));
+}
+
+TEST(RunBatch, InterruptionWithinAFileRemovesItsOutputAndKeepsItsInput) {
+  BatchFixture batch;
+  WriteLog(batch.folder / "1.$S$", 1 << 20);
+  // Only the request within the file counts: none was there when the batch began.
+  bool started = false;
+  batch.interrupted = [&] { return std::exchange(started, true); };
+  const BatchOutcome outcome = RunBatch(batch.Job(), {batch.folder / "1.$S$"});
+  EXPECT_TRUE(outcome.interrupted);
+  ASSERT_EQ(batch.sink.errors.size(), 1u);
+  EXPECT_NE(batch.sink.errors[0].find("1.$S$: 中断しました。"), std::string::npos);
+  EXPECT_EQ(batch.folder.Names(), std::vector<std::string>{"1.$S$"});
+}
+
+TEST(RunBatch, ShowsProgressOnlyForLargeFilesWhenVerbose) {
+  struct Case {
+    uint64_t size;
+    Verbosity verbosity;
+    bool shown;
+  };
+  const Case cases[] = {
+      {kProgressThreshold, Verbosity::Verbose, true},
+      {kProgressThreshold - 1, Verbosity::Verbose, false},
+      {kProgressThreshold, Verbosity::Normal, false},
+  };
+  for (const Case& c : cases) {
+    BatchFixture batch;
+    batch.options.verbosity = c.verbosity;
+    WriteLog(batch.folder / "big.$S$", c.size);
+    EXPECT_EQ(RunBatch(batch.Job(), {batch.folder / "big.$S$"}).exitCode, 0);
+    EXPECT_EQ(!batch.sink.progress.empty(), c.shown) << c.size;
+    if (c.shown) {
+      EXPECT_EQ(batch.sink.progress.back(),
+                "vellunora-decode: " + batch.folder / "big.$S$" + ": 100%");
+    }
+  }
+}
+
+}  // namespace
