@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -214,6 +215,20 @@ TEST(DecryptLogFile, StreamModeWritesTheSameBytesAndKeepsTheInput) {
   }
   EXPECT_EQ(ReadFileBytes(streamPath), ReferenceDecrypt(kPassword, f.cipher));
   EXPECT_TRUE(f.InputIntact());
+}
+
+TEST(DecryptFile, FileOfExactly4GiBIsNotEmpty) {
+  // Sparse: the size is real but no disk space is used. Its low 32 bits are 0, which a
+  // 32-bit size test would take for an empty file.
+  TempFolder folder;
+  const std::string input = folder / "BIG.$S$";
+  WriteFileBytes(input, Bytes(8, 0));
+  std::filesystem::resize_file(input, uint64_t{1} << 32);
+  EXPECT_EQ(FindFileSize(input), uint64_t{1} << 32);
+  // Zero bytes do not decrypt to the magic: the file gets as far as the password test.
+  EXPECT_EQ(DecryptLogFile(KeyFor(kPassword), input, folder / "BIG.CSV", {}).status,
+            DecryptStatus::WrongPassword);
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"BIG.$S$"});
 }
 
 TEST(FindFileSize, GivesTheWholeSizeOrZero) {
