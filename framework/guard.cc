@@ -8,5 +8,6 @@ void HandleEscapedException(TObject* sender) noexcept {
   try {
     if (Application) Application->HandleException(sender, std::current_exception());
   } catch (...) {
+    // Dropped: see guard.h.
   }
 }

@@ -11,7 +11,8 @@ class TObject;
 
 // Hands the exception being handled to the application's exception handling with sender as
 // the object whose work failed. Call only inside a catch block. Never raises: an exception
-// raised by the handling itself is dropped, since nothing above could take it.
+// raised by the handling itself is dropped, since nothing above could take it, and so is
+// everything while no application object exists.
 void HandleEscapedException(TObject* sender) noexcept;
 
 // Runs body and returns its result; if anything escapes it, hands that to the application

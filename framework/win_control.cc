@@ -35,7 +35,6 @@ void TWinControl::CreateHandle() {
   }
   if (visible_) params.style |= WS_VISIBLE;
   if (tabStop_) params.style |= WS_TABSTOP;
-  if (!enabled_) params.style |= WS_DISABLED;
   params.left = left_;
   params.top = top_;
   params.width = width_;
@@ -51,8 +50,11 @@ void TWinControl::CreateHandle() {
   if (!params.ownClass) {
     handle_ = window;
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    // Subclassed as a Unicode window: the messages it passes on reach the control's own
+    // procedure unconverted. Forwarding through the ANSI conversion would split a
+    // double-byte character typed as two WM_CHAR messages (Wine converts each byte alone).
     originalProcedure_ = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProcedure)));
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProcedure)));
   }
   SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(Font().Handle()), FALSE);
   if (parent_) parent_->ArrangeTabOrder();
@@ -97,7 +99,7 @@ LRESULT CALLBACK TWinControl::WindowProcedure(HWND window, UINT message, WPARAM 
 
 void TWinControl::Detach() {
   if (originalProcedure_) {
-    SetWindowLongPtrA(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(originalProcedure_));
+    SetWindowLongPtrW(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(originalProcedure_));
   }
   SetWindowLongPtrA(handle_, GWLP_USERDATA, 0);
   handle_ = nullptr;
@@ -109,7 +111,7 @@ LRESULT TWinControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT TWinControl::DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (originalProcedure_) return CallWindowProcA(originalProcedure_, handle_, message, wParam, lParam);
+  if (originalProcedure_) return CallWindowProcW(originalProcedure_, handle_, message, wParam, lParam);
   return DefWindowProcA(handle_, message, wParam, lParam);
 }
 
@@ -131,11 +133,6 @@ void TWinControl::ScaleBounds(int numerator, int denominator) {
 void TWinControl::SetVisible(bool visible) {
   visible_ = visible;
   if (handle_) ShowWindow(handle_, visible ? SW_SHOW : SW_HIDE);
-}
-
-void TWinControl::SetEnabled(bool enabled) {
-  enabled_ = enabled;
-  if (handle_) EnableWindow(handle_, enabled ? TRUE : FALSE);
 }
 
 void TWinControl::SetTabOrder(int tabOrder) {

@@ -3,6 +3,10 @@
 // (so a subclass is fully constructed before its creation hooks run), and receives that
 // window's messages through one guarded procedure, whether the window is of our own class
 // or a standard control ("BUTTON", "LISTBOX", ...) that we subclass.
+//
+// Windows of our own classes are ANSI windows. A subclassed standard control is a Unicode
+// window: its HandleMessage sees the UTF-16 form of messages (WM_CHAR carries a UTF-16
+// unit); callers still talk to it with the ANSI entry points, which the system converts.
 
 #include <windows.h>
 
@@ -36,8 +40,6 @@ class TWinControl : public TObject {
 
   bool Visible() const { return visible_; }
   void SetVisible(bool visible);
-  bool Enabled() const { return enabled_; }
-  void SetEnabled(bool enabled);
 
   // Controls of one parent take the focus with Tab in ascending TabOrder (ties in creation
   // order); only those with TabStop are visited. The default is the creation order.
@@ -55,6 +57,10 @@ class TWinControl : public TObject {
 
   // The child-window identifier, unique among the parent's controls.
   UINT ControlId() const { return id_; }
+
+  // The procedure of every window class of ours: finds the object attached at WM_NCCREATE
+  // (or when a standard control was subclassed) and runs its HandleMessage in the guard.
+  static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
  protected:
   // parent: the control's parent window, or none for a top-level window. The control
@@ -76,7 +82,7 @@ class TWinControl : public TObject {
     int height = 0;
   };
   // Called with the bounds, the parent window and the common styles (WS_CHILD, WS_VISIBLE,
-  // WS_TABSTOP, WS_DISABLED) already filled in.
+  // WS_TABSTOP) already filled in.
   virtual void FillCreateParams(CreateParams& params) const = 0;
 
   // Runs right after the native window was created and given its font. Overrides call the
@@ -88,9 +94,11 @@ class TWinControl : public TObject {
   void RecreateWindow();
   void DestroyHandle();
 
-  // One message of the window. The default hands it to DefaultHandler.
+  // One message of the window (see above for its character set). The default hands it to
+  // DefaultHandler.
   virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  // The standard control's own procedure, or DefWindowProcA for a class of ours.
+  // The standard control's own procedure (CallWindowProcW), or DefWindowProcA for a class
+  // of ours.
   LRESULT DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam);
 
   // The window's text (the stored one while there is no window).
@@ -116,7 +124,6 @@ class TWinControl : public TObject {
   void ArrangeTabOrder();
 
  private:
-  static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void CreateHandle();
   void Detach();
   TWinControl* FindChild(HWND window) const;
@@ -134,7 +141,6 @@ class TWinControl : public TObject {
   int width_ = 0;
   int height_ = 0;
   bool visible_ = true;
-  bool enabled_ = true;
   bool tabStop_ = false;
   int tabOrder_ = 0;
 };

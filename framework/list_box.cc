@@ -1,0 +1,220 @@
+#include "framework/list_box.h"
+
+#include "framework/exceptions.h"
+#include "framework/font.h"
+#include "framework/texts.h"
+
+namespace {
+
+constexpr char kBackspace = 8;
+constexpr char kEnter = 13;
+constexpr char kEscape = 27;
+
+}  // namespace
+
+TListBoxBase::TListBoxBase(TWinControl& parent) : TWinControl(&parent) {
+  SetTabStop(true);
+  SetBounds(0, 0, 121, 97);
+}
+
+int TListBoxBase::AddItem(const std::string& text, void* object) {
+  const HWND list = Handle();
+  const LRESULT index = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  if (index == LB_ERR || index == LB_ERRSPACE) throw EOutOfResources(kCannotInsertLine);
+  SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(object));
+  return static_cast<int>(index);
+}
+
+void TListBoxBase::Clear() { SendMessageA(Handle(), LB_RESETCONTENT, 0, 0); }
+
+int TListBoxBase::ItemCount() { return static_cast<int>(SendMessageA(Handle(), LB_GETCOUNT, 0, 0)); }
+
+std::string TListBoxBase::ItemText(int index) {
+  if (index < 0) throw EStringListError(index);
+  const HWND list = Handle();
+  const LRESULT length = SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+  if (length == LB_ERR) throw EStringListError(index);
+  // The length may over-estimate double-byte text; the copy says how much came.
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  const LRESULT copied = SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+  if (copied == LB_ERR) throw EStringListError(index);
+  text.resize(static_cast<std::size_t>(copied));
+  return text;
+}
+
+void* TListBoxBase::ItemObject(int index) {
+  if (index < 0 || index >= ItemCount()) throw EStringListError(index);
+  return reinterpret_cast<void*>(SendMessageA(Handle(), LB_GETITEMDATA, static_cast<WPARAM>(index), 0));
+}
+
+void TListBoxBase::CheckIndex(int index) {
+  if (index < 0 || index >= ItemCount()) throw EListError(index);
+}
+
+bool TListBoxBase::ItemSelected(int index) {
+  CheckIndex(index);
+  return SendMessageA(Handle(), LB_GETSEL, static_cast<WPARAM>(index), 0) > 0;
+}
+
+void TListBoxBase::SetItemSelected(int index, bool selected) {
+  CheckIndex(index);
+  if (multiSelect_) {
+    SendMessageA(Handle(), LB_SETSEL, selected ? TRUE : FALSE, index);
+  } else if (selected) {
+    SendMessageA(Handle(), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  } else if (CurrentIndex() == index) {
+    SendMessageA(Handle(), LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+  }
+}
+
+void TListBoxBase::SelectAll() {
+  if (!multiSelect_) return;
+  const int count = ItemCount();
+  for (int index = 0; index < count; ++index) SendMessageA(Handle(), LB_SETSEL, TRUE, index);
+}
+
+int TListBoxBase::CurrentIndex() {
+  if (!multiSelect_) return static_cast<int>(SendMessageA(Handle(), LB_GETCURSEL, 0, 0));
+  const int caret = static_cast<int>(SendMessageA(Handle(), LB_GETCARETINDEX, 0, 0));
+  return caret < ItemCount() ? caret : -1;
+}
+
+void TListBoxBase::SetCurrentIndex(int index) {
+  if (multiSelect_) {
+    SendMessageA(Handle(), LB_SETCARETINDEX, static_cast<WPARAM>(index), FALSE);
+  } else {
+    SendMessageA(Handle(), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  }
+}
+
+void TListBoxBase::SetMultiSelect(bool multiSelect) {
+  if (multiSelect == multiSelect_) return;
+  multiSelect_ = multiSelect;
+  RecreateWindow();
+}
+
+void TListBoxBase::SetExtendedSelect(bool extendedSelect) {
+  if (extendedSelect == extendedSelect_) return;
+  extendedSelect_ = extendedSelect;
+  RecreateWindow();
+}
+
+void TListBoxBase::SetSorted(bool sorted) {
+  if (sorted == sorted_) return;
+  sorted_ = sorted;
+  RecreateWindow();
+}
+
+void TListBoxBase::SetIntegralHeight(bool integralHeight) {
+  if (integralHeight == integralHeight_) return;
+  integralHeight_ = integralHeight;
+  RecreateWindow();
+}
+
+void TListBoxBase::SetItemHeight(int itemHeight) {
+  if (itemHeight <= 0 || itemHeight == itemHeight_) return;
+  itemHeight_ = itemHeight;
+  RecreateWindow();
+}
+
+void TListBoxBase::Click() {
+  if (OnClick) OnClick(*this);
+}
+
+void TListBoxBase::DblClick() {
+  if (OnDblClick) OnDblClick(*this);
+}
+
+std::uint32_t TListBoxBase::KeyTime() const { return GetTickCount(); }
+
+void TListBoxBase::KeyPress(char& key) {
+  if (typeAhead_.Type(static_cast<unsigned char>(key), KeyTime())) ShowTypedItem();
+  if (key != kBackspace && key != kEnter && key != kEscape) key = 0;
+}
+
+// The first item that begins with the typed text, without regard to case, becomes the only
+// selected and current item; no such item changes nothing. An empty text means item 0.
+void TListBoxBase::ShowTypedItem() {
+  const std::string& text = typeAhead_.Text();
+  if (text.empty()) {
+    SetCurrentIndex(0);
+    Click();
+    return;
+  }
+  const LRESULT found = SendMessageA(Handle(), LB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
+  if (found == LB_ERR) return;
+  const auto index = static_cast<int>(found);
+  if (multiSelect_) {
+    SendMessageA(Handle(), LB_SETSEL, FALSE, -1);
+    SendMessageA(Handle(), LB_SETSEL, TRUE, index);
+  }
+  SetCurrentIndex(index);
+  Click();
+}
+
+void TListBoxBase::DrawItem(const OwnerDrawItem& item) { DrawItemText(item, ItemText(item.index)); }
+
+void TListBoxBase::FillCreateParams(CreateParams& params) const {
+  params.className = "LISTBOX";
+  params.exStyle |= WS_EX_CLIENTEDGE;
+  params.style |= WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS;
+  if (sorted_) params.style |= LBS_SORT;
+  if (!integralHeight_) params.style |= LBS_NOINTEGRALHEIGHT;
+  if (multiSelect_) params.style |= extendedSelect_ ? LBS_EXTENDEDSEL : LBS_MULTIPLESEL;
+}
+
+void TListBoxBase::WindowCreated() {
+  TWinControl::WindowCreated();
+  const HWND list = Handle();
+  // The creation measured the items through the parent already; this covers a parent that
+  // does not reflect WM_MEASUREITEM.
+  SendMessageA(list, LB_SETITEMHEIGHT, 0, itemHeight_);
+  if (savedItems_.empty()) return;
+  const auto items = std::exchange(savedItems_, {});
+  const RedrawSuspended suspended(list);
+  for (const auto& [text, object] : items) AddItem(text, object);
+}
+
+void TListBoxBase::WindowDestroying() {
+  TWinControl::WindowDestroying();
+  savedItems_.clear();
+  const int count = ItemCount();
+  for (int index = 0; index < count; ++index) savedItems_.emplace_back(ItemText(index), ItemObject(index));
+}
+
+LRESULT TListBoxBase::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CHAR: return OnChar(wParam, lParam);
+    default: return DefaultHandler(message, wParam, lParam);
+  }
+}
+
+// The list is a Unicode window (see win_control.h); the search works on the ANSI code page's
+// bytes, and a double-byte character is pressed as its two bytes.
+LRESULT TListBoxBase::OnChar(WPARAM wParam, LPARAM lParam) {
+  const auto character = static_cast<wchar_t>(wParam);
+  char bytes[2] = {};
+  const int length = WideCharToMultiByte(CP_ACP, 0, &character, 1, bytes, sizeof bytes, nullptr, nullptr);
+  if (length <= 0) return DefaultHandler(WM_CHAR, wParam, lParam);
+  bool consumed = false;
+  for (int i = 0; i < length; ++i) {
+    char key = bytes[i];
+    KeyPress(key);
+    consumed = key == 0;
+  }
+  return consumed ? 0 : DefaultHandler(WM_CHAR, wParam, lParam);
+}
+
+void TListBoxBase::CommandNotified(UINT code) {
+  switch (code) {
+    case LBN_SELCHANGE: Click(); break;
+    case LBN_DBLCLK: DblClick(); break;
+    default: break;
+  }
+}
+
+void TListBoxBase::DrawItemRequested(const DRAWITEMSTRUCT& item) {
+  PaintOwnerDrawnItem(item, ODT_LISTBOX, Font().Handle(), [this](const OwnerDrawItem& drawn) { DrawItem(drawn); });
+}
+
+void TListBoxBase::MeasureItemRequested(MEASUREITEMSTRUCT& item) { item.itemHeight = static_cast<UINT>(itemHeight_); }

@@ -1,0 +1,99 @@
+#pragma once
+// The list-box base: a native "LISTBOX", owner-drawn with items of one fixed height, whose
+// items are a text and an object (a pointer-sized value, never owned or looked at by the
+// list). The native window is created on first need; changing a property that only a new
+// window can take (selection kind, sorting, integral height, item height) re-creates it,
+// keeping the items but not the selection, and then runs WindowCreated, where a subclass can
+// refill the list.
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "framework/owner_draw.h"
+#include "framework/type_ahead.h"
+#include "framework/win_control.h"
+
+class TListBoxBase : public TWinControl {
+ public:
+  explicit TListBoxBase(TWinControl& parent);
+
+  // Adds an item and returns its index: its sorted position in a sorted list, else the end.
+  // The text is taken up to its first NUL; duplicates are allowed. Raises EOutOfResources
+  // "行を挿入できません" when the native list refuses the item.
+  int AddItem(const std::string& text, void* object = nullptr);
+  void Clear();
+  int ItemCount();
+  // Raise EStringListError with the index when it is outside the list.
+  std::string ItemText(int index);
+  void* ItemObject(int index);
+  // Raise EListError with the index when it is outside the list.
+  bool ItemSelected(int index);
+  void SetItemSelected(int index, bool selected);
+  // Selects every item, each on its own; does nothing without MultiSelect.
+  void SelectAll();
+
+  // Without MultiSelect the selected item (-1 for none); with MultiSelect the item with the
+  // focus rectangle, or -1 when that index is not below ItemCount (an empty list gives -1).
+  // Writing selects the item (single selection) or moves the focus rectangle (multiple).
+  int CurrentIndex();
+  void SetCurrentIndex(int index);
+
+  bool MultiSelect() const { return multiSelect_; }
+  void SetMultiSelect(bool multiSelect);
+  // With MultiSelect: click selects one item, Shift+click a range, Ctrl+click toggles
+  // (true, the default); or every click toggles (false).
+  bool ExtendedSelect() const { return extendedSelect_; }
+  void SetExtendedSelect(bool extendedSelect);
+  // Items kept in the native list's order, alphabetical without regard to case (default false).
+  bool Sorted() const { return sorted_; }
+  void SetSorted(bool sorted);
+  // The native list's height in whole items (default false).
+  bool IntegralHeight() const { return integralHeight_; }
+  void SetIntegralHeight(bool integralHeight);
+  // Height of every item in pixels (default 16). 0 or less, or the current value, is
+  // ignored; anything else re-creates the native list.
+  int ItemHeight() const { return itemHeight_; }
+  void SetItemHeight(int itemHeight);
+
+  TNotifyEvent OnClick;
+  TNotifyEvent OnDblClick;
+
+ protected:
+  // The user changed the selection (or type-ahead chose an item): fires OnClick.
+  virtual void Click();
+  // Fires OnDblClick.
+  virtual void DblClick();
+  // A typed character, one byte of the ANSI code page (a double-byte character comes as
+  // two calls, lead byte first). The base runs the type-ahead search and sets key to 0 when
+  // it consumed the key (every key but Backspace, Enter and Escape); a key left non-zero
+  // goes on to the native list. Overrides call the base first.
+  virtual void KeyPress(char& key);
+  // Draws one item; the base draws its text. See owner_draw.h for what is prepared.
+  virtual void DrawItem(const OwnerDrawItem& item);
+  // The time of a typed key in milliseconds (GetTickCount).
+  virtual std::uint32_t KeyTime() const;
+
+  void FillCreateParams(CreateParams& params) const override;
+  // Puts back the items saved before a re-creation. Overrides call the base first.
+  void WindowCreated() override;
+  void WindowDestroying() override;
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void CommandNotified(UINT code) override;
+  void DrawItemRequested(const DRAWITEMSTRUCT& item) override;
+  void MeasureItemRequested(MEASUREITEMSTRUCT& item) override;
+
+ private:
+  LRESULT OnChar(WPARAM wParam, LPARAM lParam);
+  void ShowTypedItem();
+  void CheckIndex(int index);
+
+  bool multiSelect_ = false;
+  bool extendedSelect_ = true;
+  bool sorted_ = false;
+  bool integralHeight_ = false;
+  int itemHeight_ = 16;
+  TypeAheadText typeAhead_;
+  std::vector<std::pair<std::string, void*>> savedItems_;
+};

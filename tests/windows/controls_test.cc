@@ -1,0 +1,350 @@
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "framework/button.h"
+#include "framework/edit.h"
+#include "framework/font.h"
+#include "framework/form.h"
+#include "framework/label.h"
+#include "framework/progress_bar.h"
+#include "tests/windows/framework_fixture.h"
+
+namespace {
+
+TEST(CenteredCoordinate, HalvesTheFreeSpaceTowardZeroWithinTheDesktop) {
+  struct Case {
+    int screen;
+    int window;
+    int desktopEdge;
+    int expected;
+  };
+  const Case cases[] = {
+      {1280, 380, 0, 450},
+      {1280, 381, 0, 449},       // 449.5 rounds toward zero
+      {800, 1000, 0, 0},         // never left of the desktop
+      {800, 1001, -1280, -100},  // -100.5 rounds toward zero, not down
+      {800, 3000, -1280, -1100},
+      {800, 3000, -500, -500},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(CenteredCoordinate(c.screen, c.window, c.desktopEdge), c.expected)
+        << c.screen << " " << c.window << " " << c.desktopEdge;
+  }
+}
+
+TEST(DefaultFontHeight, IsEightPointsAtTheScreenResolution) {
+  EXPECT_EQ(DefaultFontHeight(96), -11);
+  EXPECT_EQ(DefaultFontHeight(120), -13);
+  EXPECT_EQ(DefaultFontHeight(144), -16);
+  EXPECT_EQ(DefaultFontHeight(72), -8);
+}
+
+TEST(ScaleDesigned, MultipliesByTheRatioOfTextHeights) {
+  struct Case {
+    int value;
+    int textHeight;
+    int expected;
+  };
+  const Case cases[] = {
+      {366, 13, 366}, {366, 16, 450}, {398, 16, 490}, {8, 15, 9}, {13, 26, 26}, {75, 11, 63}, {0, 20, 0}, {-8, 26, -16},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ScaleDesigned(c.value, c.textHeight, kDesignedTextHeight), c.expected) << c.value << " " << c.textHeight;
+  }
+}
+
+// Sets (or with nullptr removes) the substitute of "MS Shell Dlg 2" for one test and puts
+// the machine's value back afterwards.
+class FontSubstitute {
+ public:
+  explicit FontSubstitute(const char* face) {
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key_,
+                    nullptr);
+    DWORD size = sizeof saved_;
+    hadValue_ = RegQueryValueExA(key_, kValue, nullptr, nullptr, reinterpret_cast<BYTE*>(saved_), &size) ==
+                ERROR_SUCCESS;
+    Write(face);
+  }
+  ~FontSubstitute() {
+    Write(hadValue_ ? saved_ : nullptr);
+    RegCloseKey(key_);
+  }
+
+ private:
+  void Write(const char* face) {
+    if (face) {
+      RegSetValueExA(key_, kValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(face),
+                     static_cast<DWORD>(std::string(face).size() + 1));
+    } else {
+      RegDeleteValueA(key_, kValue);
+    }
+  }
+
+  static constexpr char kKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes";
+  static constexpr char kValue[] = "MS Shell Dlg 2";
+  HKEY key_ = nullptr;
+  char saved_[64] = {};
+  bool hadValue_ = false;
+};
+
+TEST(DefaultFontFace, IsTheSubstituteOfMsShellDlg2OrMsSansSerif) {
+  struct Case {
+    const char* substitute;
+    std::string face;
+  };
+  const Case cases[] = {
+      {"Tahoma", "Tahoma"},
+      {"ＭＳ ゴシック", "ＭＳ ゴシック"},
+      {"", "MS Sans Serif"},
+      {nullptr, "MS Sans Serif"},
+  };
+  for (const Case& c : cases) {
+    const FontSubstitute substitute(c.substitute);
+    EXPECT_EQ(DefaultFontFace(), c.face) << (c.substitute ? c.substitute : "(none)");
+  }
+}
+
+using ControlsTest = FrameworkTest;
+
+TEST_F(ControlsTest, ApplicationFontIsTheDefaultFont) {
+  const TFont& font = application.DefaultFont();
+  EXPECT_EQ(font.Height(), DefaultFontHeight(ScreenPixelsPerInch()));
+  EXPECT_EQ(font.Face(), DefaultFontFace());
+  LOGFONTA logical{};
+  ASSERT_NE(GetObjectA(font.Handle(), sizeof logical, &logical), 0);
+  EXPECT_EQ(logical.lfHeight, font.Height());
+  EXPECT_EQ(std::string(logical.lfFaceName), font.Face());
+  EXPECT_GT(font.TextHeight(), 0);
+}
+
+TEST_F(ControlsTest, FormHasAFixedDialogFrameOfTheGivenClientSize) {
+  TForm form(application);
+  form.SetCaption("Vellunora復号化ツール　Ver1.03");
+  form.SetClientSize(366, 398);
+  const HWND window = form.Handle();
+  const auto style = static_cast<DWORD>(GetWindowLongPtrA(window, GWL_STYLE));
+  const auto exStyle = static_cast<DWORD>(GetWindowLongPtrA(window, GWL_EXSTYLE));
+  EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU), static_cast<DWORD>(WS_CAPTION | WS_SYSMENU));
+  EXPECT_EQ(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), 0u);
+  EXPECT_NE(exStyle & WS_EX_DLGMODALFRAME, 0u);
+  RECT client{};
+  GetClientRect(window, &client);
+  EXPECT_EQ(client.right, 366);
+  EXPECT_EQ(client.bottom, 398);
+  char caption[64] = {};
+  GetWindowTextA(window, caption, sizeof caption);
+  EXPECT_EQ(std::string(caption), "Vellunora復号化ツール　Ver1.03");
+}
+
+TEST_F(ControlsTest, FormIsPaintedInTheButtonFaceColour) {
+  TForm form(application);
+  form.SetClientSize(120, 80);
+  form.Show();
+  EXPECT_EQ(GetClassLongPtrA(form.Handle(), GCLP_HBRBACKGROUND), static_cast<ULONG_PTR>(COLOR_BTNFACE + 1));
+  EXPECT_EQ(PixelAt(form.Handle(), 60, 40), GetSysColor(COLOR_BTNFACE));
+}
+
+TEST_F(ControlsTest, ScreenCenterPlacesTheFormOnlyAtItsFirstShow) {
+  TForm form(application);
+  form.SetClientSize(366, 398);
+  form.SetPosition(poScreenCenter);
+  form.Show();
+  RECT window{};
+  GetWindowRect(form.Handle(), &window);
+  const int width = window.right - window.left;
+  const int height = window.bottom - window.top;
+  EXPECT_EQ(window.left, CenteredCoordinate(GetSystemMetrics(SM_CXSCREEN), width, GetSystemMetrics(SM_XVIRTUALSCREEN)));
+  EXPECT_EQ(window.top, CenteredCoordinate(GetSystemMetrics(SM_CYSCREEN), height, GetSystemMetrics(SM_YVIRTUALSCREEN)));
+
+  form.Hide();
+  form.SetBounds(10, 20, width, height);
+  form.Show();
+  GetWindowRect(form.Handle(), &window);
+  EXPECT_EQ(window.left, 10);
+  EXPECT_EQ(window.top, 20);
+}
+
+class ThreeControlForm : public TForm {
+ public:
+  explicit ThreeControlForm(TApplication& application)
+      : TForm(application), label(*this), first(*this), second(*this), third(*this) {
+    SetClientSize(300, 200);
+    first.SetBounds(10, 10, 80, 25);
+    second.SetBounds(10, 40, 100, 21);
+    third.SetBounds(10, 70, 80, 25);
+    // Tab order differs from the creation order.
+    third.SetTabOrder(0);
+    second.SetTabOrder(1);
+    first.SetTabOrder(2);
+  }
+  TLabel label;
+  TButton first;
+  TEdit second;
+  TButton third;
+};
+
+TEST_F(ControlsTest, ActivationFocusesTheFirstControlInTabOrderAndTabFollowsIt) {
+  ThreeControlForm form(application);
+  form.Show();
+  EXPECT_EQ(GetFocus(), form.third.Handle());
+  EXPECT_EQ(GetNextDlgTabItem(form.Handle(), form.third.Handle(), FALSE), form.second.Handle());
+  EXPECT_EQ(GetNextDlgTabItem(form.Handle(), form.second.Handle(), FALSE), form.first.Handle());
+  EXPECT_EQ(GetNextDlgTabItem(form.Handle(), form.first.Handle(), FALSE), form.third.Handle());
+}
+
+TEST_F(ControlsTest, ReactivationReturnsTheFocusToTheLastFocusedControl) {
+  ThreeControlForm form(application);
+  TForm other(application);
+  other.SetClientSize(100, 50);
+  form.Show();
+  form.second.SetFocus();
+  other.Show();
+  EXPECT_NE(GetActiveWindow(), form.Handle());
+  SetActiveWindow(form.Handle());
+  EXPECT_EQ(GetFocus(), form.second.Handle());
+}
+
+TEST_F(ControlsTest, ScaleToFontScalesEveryBoundByTheTextHeightRatio) {
+  ThreeControlForm form(application);
+  const int textHeight = application.DefaultFont().TextHeight();
+  form.ScaleToFont(textHeight);
+  EXPECT_EQ(form.first.Width(), 80) << "equal heights change nothing";
+  form.ScaleToFont(textHeight * 2);
+  EXPECT_EQ(form.ClientWidth(), 150);
+  EXPECT_EQ(form.ClientHeight(), 100);
+  EXPECT_EQ(form.second.Left(), 5);
+  EXPECT_EQ(form.second.Top(), 20);
+  EXPECT_EQ(form.second.Width(), 50);
+  EXPECT_EQ(form.second.Height(), 11);
+  form.Show();
+  RECT client{};
+  GetClientRect(form.Handle(), &client);
+  EXPECT_EQ(client.right, 150);
+  RECT bounds{};
+  GetWindowRect(form.first.Handle(), &bounds);
+  EXPECT_EQ(bounds.right - bounds.left, 40);
+}
+
+TEST_F(ControlsTest, ButtonDefaultFlagSetsTheDefaultFrame) {
+  TForm form(application);
+  TButton button(form);
+  button.SetCaption("復号化開始");
+  button.SetDefault(true);
+  EXPECT_EQ(GetWindowLongPtrA(button.Handle(), GWL_STYLE) & 0xF, BS_DEFPUSHBUTTON);
+  button.SetDefault(false);
+  EXPECT_EQ(GetWindowLongPtrA(button.Handle(), GWL_STYLE) & 0xF, BS_PUSHBUTTON);
+  EXPECT_EQ(button.Caption(), "復号化開始");
+  button.SetCancel(true);
+  EXPECT_TRUE(button.Cancel());
+}
+
+class EditTest : public FrameworkTest {
+ protected:
+  EditTest() : form(application), edit(form) { form.Show(); }
+
+  // Each byte as one posted WM_CHAR, as an ANSI program receives typed text.
+  void Type(std::string_view text) {
+    for (char key : text) PostMessageA(edit.Handle(), WM_CHAR, static_cast<unsigned char>(key), 1);
+    PumpMessages();
+  }
+
+  TForm form;
+  TEdit edit;
+};
+
+TEST_F(EditTest, MaxLengthCountsBytes) {
+  struct Case {
+    std::string typed;
+    std::string kept;
+  };
+  const std::string full(24, 'a');
+  const Case cases[] = {
+      {full, full},
+      {full + "b", full},
+      {std::string(22, 'a') + "ア", std::string(22, 'a') + "ア"},
+      {std::string(23, 'a') + "ア", std::string(23, 'a')},
+      {"パスワード" + std::string(15, 'x'), "パスワード" + std::string(14, 'x')},
+  };
+  edit.SetMaxLength(24);
+  for (const Case& c : cases) {
+    edit.SetText("");
+    Type(c.typed);
+    EXPECT_EQ(edit.Text(), c.kept) << c.typed;
+  }
+}
+
+TEST_F(EditTest, PasteBeyondMaxLengthIsRefused) {
+  edit.SetMaxLength(5);
+  edit.SetText("abc");
+  SendMessageA(edit.Handle(), EM_SETSEL, 3, 3);
+  for (const std::string& clip : {std::string("ア"), std::string("イ"), std::string("x")}) {
+    ASSERT_TRUE(OpenClipboard(form.Handle()));
+    EmptyClipboard();
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, clip.size() + 1);
+    std::memcpy(GlobalLock(memory), clip.c_str(), clip.size() + 1);
+    GlobalUnlock(memory);
+    SetClipboardData(CF_TEXT, memory);
+    CloseClipboard();
+    SendMessageA(edit.Handle(), WM_PASTE, 0, 0);
+  }
+  EXPECT_EQ(edit.Text(), "abcア");
+}
+
+TEST_F(EditTest, PasswordCharHidesButKeepsTheText) {
+  edit.SetPasswordChar('*');
+  Type("secret");
+  EXPECT_EQ(SendMessageA(edit.Handle(), EM_GETPASSWORDCHAR, 0, 0), '*');
+  EXPECT_EQ(edit.Text(), "secret");
+}
+
+TEST_F(EditTest, ReadOnlyRefusesTyping) {
+  edit.SetText("C:\\out");
+  edit.SetReadOnly(true);
+  Type("x");
+  EXPECT_EQ(edit.Text(), "C:\\out");
+  EXPECT_NE(GetWindowLongPtrA(edit.Handle(), GWL_STYLE) & ES_READONLY, 0);
+  edit.SelectAll();
+  DWORD start = 1;
+  DWORD end = 0;
+  SendMessageA(edit.Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  EXPECT_EQ(start, 0u);
+  EXPECT_EQ(end, 6u);
+}
+
+TEST_F(ControlsTest, LabelSizesItselfToItsCaption) {
+  TForm form(application);
+  TLabel label(form);
+  label.SetBounds(8, 36, 1, 1);
+  label.SetCaption("ファイルの場所 & more");
+  EXPECT_EQ(label.Width(), label.TextWidth("ファイルの場所 & more"));
+  EXPECT_EQ(label.Height(), application.DefaultFont().TextHeight());
+  EXPECT_EQ(label.Left(), 8);
+  EXPECT_NE(GetWindowLongPtrA(label.Handle(), GWL_STYLE) & SS_NOPREFIX, 0);
+  label.SetAutoSize(false);
+  label.SetBounds(8, 36, 47, 13);
+  label.SetCaption("パスワード");
+  EXPECT_EQ(label.Width(), 47);
+}
+
+TEST_F(ControlsTest, ProgressBarKeepsItsRangeAndPosition) {
+  TForm form(application);
+  TProgressBar bar(form);
+  bar.SetPosition(40);
+  const HWND window = bar.Handle();
+  EXPECT_EQ(SendMessageA(window, PBM_GETPOS, 0, 0), 40);
+  EXPECT_EQ(SendMessageA(window, PBM_GETRANGE, TRUE, 0), 0);
+  EXPECT_EQ(SendMessageA(window, PBM_GETRANGE, FALSE, 0), 100);
+  bar.SetPosition(150);
+  EXPECT_EQ(bar.Position(), 100);
+  EXPECT_EQ(SendMessageA(window, PBM_GETPOS, 0, 0), 100);
+  bar.SetRange(0, 10);
+  EXPECT_EQ(bar.Position(), 10);
+  EXPECT_FALSE(bar.TabStop());
+}
+
+}  // namespace
