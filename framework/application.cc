@@ -167,6 +167,21 @@ void TApplication::ProcessMessage() {
     terminated_ = true;
     return;
   }
+  Dispatch(message);
+}
+
+void TApplication::ProcessMessages() {
+  MSG message{};
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      terminated_ = true;
+      return;
+    }
+    Dispatch(message);
+  }
+}
+
+void TApplication::Dispatch(MSG& message) {
   if (PreprocessMessage(message)) return;
   TranslateMessage(&message);
   DispatchMessageA(&message);

@@ -67,6 +67,10 @@ class TApplication : public TObject {
   // Shows the main form: maximised for show command 3 (SW_SHOWMAXIMIZED), with the
   // application minimised for 7 (SW_SHOWMINNOACTIVE), otherwise in its designed state.
   void ShowMainForm(int showCommand);
+  // Handles every message waiting in the queue as the loop does, without waiting; a quit
+  // message sets Terminated.
+  void ProcessMessages();
+
   // Posts the quit message; the loop ends when it takes it from the queue.
   void Terminate();
   // Set when the loop took the quit message.
@@ -94,6 +98,7 @@ class TApplication : public TObject {
   void FormDestroyed(TForm& form);
   void AdoptForm(std::unique_ptr<TForm> form);
   void ProcessMessage();
+  void Dispatch(MSG& message);
   bool PreprocessMessage(MSG& message);
   void ShowGenericError(const std::string& className);
   void Report(TObject* sender, std::exception_ptr error, bool useHook);

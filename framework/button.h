@@ -5,6 +5,8 @@
 
 #include "framework/win_control.h"
 
+class TForm;
+
 class TButton : public TWinControl {
  public:
   explicit TButton(TWinControl& parent);
@@ -28,6 +30,8 @@ class TButton : public TWinControl {
   void CommandNotified(UINT code) override;
 
  private:
+  TForm* OwningForm() const;
+
   bool default_ = false;
   bool cancel_ = false;
 };

@@ -74,7 +74,6 @@ void TForm::PlaceForFirstShow() {
             width, height);
 }
 
-bool TForm::PreprocessKey(MSG&) { return false; }
 
 LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {

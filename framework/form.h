@@ -11,6 +11,7 @@
 #include "framework/win_control.h"
 
 class TApplication;
+class TButton;
 
 enum TPosition {
   poDesigned,      // at Left, Top
@@ -51,13 +52,22 @@ class TForm : public TWinControl {
 
   const TFont& Font() const override;
 
+  // The button that Enter clicks and that carries the default-button frame: the focused
+  // button while a button has the focus (button), else the Default one (nullptr).
+  void SetActiveButton(TButton* button);
+
  protected:
   void FillCreateParams(CreateParams& params) const override;
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   // Called by the message loop with each keyboard message for this form or one of its
   // controls, before it is translated and dispatched. Returns true when the form has dealt
-  // with the key (it is then not dispatched). The default deals with nothing.
+  // with the key (it is then not dispatched). The default handles the dialog keys unless the
+  // focused control asks for the key itself (WM_GETDLGCODE): Tab and Shift+Tab move the
+  // focus in tab order; Enter clicks the focused button, else the Default button; Esc
+  // clicks the Cancel button (both only without Shift, Ctrl or Alt, and only for a button
+  // that can take the focus); on a button the arrow keys move the focus to the next (Right,
+  // Down) or previous (Left, Up) control in tab order, wrapping around.
   virtual bool PreprocessKey(MSG& message);
 
  private:
@@ -71,6 +81,10 @@ class TForm : public TWinControl {
   LRESULT OnDeleteItem(const DELETEITEMSTRUCT& item);
   void CreateControlWindows();
   void PlaceForFirstShow();
+  bool ClickButtonForKey(WPARAM key, HWND focus);
+  void MoveFocusAlongTabOrder(HWND focus, bool forward);
+  TButton* ButtonOf(HWND window) const;
+  TButton* FindButton(bool (TButton::*flag)() const) const;
 
   TApplication& application_;
   int clientWidth_ = 0;
