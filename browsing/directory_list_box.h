@@ -1,0 +1,160 @@
+#pragma once
+// The directory list: one entry for each level of the current directory's path, from the
+// drive's root down to the directory itself, then the directory's subdirectories. Opening
+// an entry (double click, Enter) makes it current. Every change of Folder is passed to the
+// linked file list, shown shortened in the linked label, and fired as OnChange, once each.
+// The process's current directory follows Folder and is never put back.
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "browsing/glyph.h"
+#include "framework/list_box.h"
+
+class TFileListBox;
+class TDriveComboBox;
+class TLabel;
+
+// What an entry of the list stands for; each kind has its glyph.
+enum class FolderEntryKind {
+  Open,     // OPENFOLDER: the root or a level between the root and the current directory
+  Current,  // CURRENTFOLDER: the current directory
+  Closed,   // CLOSEDFOLDER: a subdirectory of the current directory
+};
+
+struct FolderEntry {
+  std::string text;
+  FolderEntryKind kind;
+
+  friend bool operator==(const FolderEntry&, const FolderEntry&) = default;
+};
+
+// The entries for the levels of folder's path, subdirectories aside: the root ("C:\" or
+// "\\srv\share\") and each level below it as Open entries, the last level as the Current
+// one. A drive root is one Current entry "C:\"; a share's root gives only its Open entry.
+std::vector<FolderEntry> PathLevelEntries(std::string_view folder);
+
+// The path the path level at index (0 the root) stands for: folder's drive part and the
+// text of folder up to the (index + 1)-th "\" after it. "C:\logs\2008\jan" gives "C:\" for
+// 0, "C:\logs" for 1 and "C:\logs\2008" for 2.
+std::string PathLevelPath(std::string_view folder, int index);
+
+// names sorted without regard to case in the user locale, a name equal to an earlier one
+// without regard to case left out.
+std::vector<std::string> SortedFolderNames(const std::vector<std::string>& names);
+
+// The names of folder's subdirectories in the order the system finds them, hidden and
+// system ones, "." and ".." left out; none when folder cannot be searched.
+std::vector<std::string> ListSubfolders(const std::string& folder);
+
+class TDirectoryListBox : public TListBoxBase {
+ public:
+  // Folder starts as the process's current directory.
+  explicit TDirectoryListBox(TWinControl& parent);
+  ~TDirectoryListBox() override;
+
+  // The current directory as the system reports it ("C:\logs", a root "C:\", a network
+  // path "\\srv\share\a").
+  const std::string& Folder() const { return folder_; }
+  // Goes to path (absolute, drive-relative, relative, "..", another drive). A path equal
+  // to Folder by ComparePaths, or an empty one, changes nothing. Raises EInOutError with
+  // the system's error code when the directory cannot be entered; Folder, the items and
+  // the linked controls then keep their state (Folder excepted when the drive had already
+  // been switched).
+  virtual void SetFolder(const std::string& path);
+
+  // The first character of Folder ("\" for a network path).
+  char DriveLetter() const;
+  // Goes to that drive's current directory unless the letter is the current one in either
+  // case. 0 (no drive) changes nothing and raises nothing: a network path is then reached
+  // by a Folder write, which enters it directly.
+  void SetDriveLetter(char letter);
+
+  // The file list that follows this list. Linking sets the file list's DirList back link
+  // (and clears the previous one's) but not its Folder. Either list clears the other's
+  // link when it is destroyed.
+  TFileListBox* FileList() const { return fileList_; }
+  void SetFileList(TFileListBox* fileList);
+
+  // Set and cleared by the drive box that names this list as its DirList.
+  TDriveComboBox* LinkedDriveBox() const { return linkedDriveBox_; }
+  void SetLinkedDriveBox(TDriveComboBox* driveBox) { linkedDriveBox_ = driveBox; }
+
+  // The label that shows Folder, shortened to fit; its caption is replaced at once.
+  TLabel* DirLabel() const { return dirLabel_; }
+  void SetDirLabel(TLabel* label);
+
+  // The component-removal notification: clears FileList, LinkedDriveBox or DirLabel when
+  // it is control. Whoever destroys a linked label while this list lives calls it; the
+  // file list and the drive box call it themselves.
+  void ControlDestroyed(const TObject& control);
+
+  bool InDriveSwitch() const { return inDriveSwitch_; }
+  // The case flags of Folder's volume at the last rebuild. When the volume cannot be
+  // asked, it counts as keeping case and not case-sensitive.
+  bool VolumeKeepsCase() const { return volumeKeepsCase_; }
+  bool VolumeCaseSensitive() const { return volumeCaseSensitive_; }
+
+  // Makes letter's drive current (its remembered directory) unless it is the current one
+  // in either case; 0 means no drive and only rebuilds. Outside a Folder write the list is
+  // rebuilt and NotifyChanged runs. Raises EInOutError when the drive cannot be entered.
+  void SwitchDrive(char letter);
+
+  // -1, 0 or +1: the user locale's order of a and b, lower-cased by the file-name rule
+  // first unless the volume is case-sensitive.
+  int ComparePaths(std::string_view a, std::string_view b) const;
+
+  // The full path item index stands for; empty when index is not below ItemCount. Raises
+  // EStringListError for a negative index.
+  std::string ItemPath(int index);
+  // Folder := ItemPath(CurrentIndex()).
+  void OpenSelected();
+
+  TNotifyEvent OnChange;
+
+ protected:
+  // Passes Folder to the file list, updates the label, fires OnChange.
+  virtual void NotifyChanged();
+  // Refills the items from Folder and selects the current directory's entry.
+  virtual void RebuildTree();
+
+  void WindowCreated() override;
+  void DblClick() override;
+  void KeyPress(char& key) override;
+  void DrawItem(const OwnerDrawItem& item) override;
+
+ private:
+  void EnterFolder(const std::string& path);
+  void UpdateDirLabel();
+  void FitItemHeight();
+  void ReadVolumeFlags(const std::string& root);
+  void* GlyphOf(FolderEntryKind kind);
+  std::string DisplayText(const std::string& text) const;
+
+  Glyph openFolder_;
+  Glyph closedFolder_;
+  Glyph currentFolder_;
+  TFileListBox* fileList_ = nullptr;
+  TDriveComboBox* linkedDriveBox_ = nullptr;
+  TLabel* dirLabel_ = nullptr;
+  bool inDriveSwitch_ = false;
+  bool volumeKeepsCase_ = true;
+  bool volumeCaseSensitive_ = false;
+  std::string folder_;
+};
+
+// The number of "\" characters in path, counted on whole characters.
+int PathDepth(std::string_view path);
+
+// A leading folder of dir (a path's directory part, ending in "\") replaced by "...\":
+// "\logs\2008\" gives "\...\2008\", "\...\2008\" gives "\...\", "...\" gives "", "\" gives
+// "".
+std::string DropLeadingFolder(std::string_view dir);
+
+// path shortened until textWidth of it is at most width: leading folders give way to
+// "...\" one by one, then the drive, then the folders: "C:\logs\2008\jan",
+// "C:\...\2008\jan", "C:\...\jan", "...\jan", "jan". The last name is never shortened.
+std::string ShortenPathToWidth(std::string_view path, const std::function<int(std::string_view)>& textWidth,
+                               int width);

@@ -1,0 +1,46 @@
+// The start button's run over the file list.
+
+#include <algorithm>
+
+#include "dialog/dialog_texts.h"
+#include "dialog/ok_right_dlg.h"
+#include "engine/messages.h"
+#include "framework/application.h"
+
+int TOKRightDlg::ProgressAfterPass(int index, int count, int step) {
+  return std::clamp((index + 1) * 100 / count, step, 100);
+}
+
+void TOKRightDlg::OKBtnClick(TObject&) {
+  if (Edit1.Text().empty()) {
+    Owner().ShowMessageBox(Handle(), kNoOutputFolderText, kMessageTitle, MB_OK);
+    OKBtn.SetFocus();
+    return;
+  }
+  StopFlag = 0;
+  DoneFlag = 0;
+  const int count = FileListBox1.ItemCount();
+  if (count <= 0) return;
+  const int step = 100 / count;
+
+  // The list's count is read again on every pass: a message box may not change it, but the
+  // loop never relies on that.
+  for (int index = 0; index <= FileListBox1.ItemCount() - 1; ++index) {
+    if (FileListBox1.ItemSelected(index)) {
+      // Always one "\": at a drive's root "C:\" + "\" + name gives two, which the file
+      // system takes as one.
+      DecodeFile(DirectoryListBox1.Folder() + "\\" + FileListBox1.ItemText(index));
+    }
+    ProgressBar1.SetPosition(ProgressAfterPass(index, count, step));
+    if (StopFlag == 1) break;
+  }
+
+  if (DoneFlag == 1) {
+    ProgressBar1.SetPosition(100);
+    Owner().ShowMessageBox(Handle(), kCompletedText, kMessageTitle, MB_OK);
+    PauseFunction(kPauseMilliseconds);
+    Close();
+  } else {
+    ProgressBar1.SetPosition(0);
+  }
+}

@@ -1,0 +1,165 @@
+#include "dialog/ok_right_dlg.h"
+
+#include <shlobj.h>
+#include <windows.h>
+
+#include "browsing/folder_picker.h"
+#include "dialog/dialog_texts.h"
+#include "framework/application.h"
+#include "framework/font.h"
+
+TOKRightDlg* OKRightDlg = nullptr;
+
+namespace {
+
+// Layout at the designed text height of 13 pixels: left, top, width, height.
+struct Bounds {
+  int left, top, width, height;
+};
+
+void Place(TWinControl& control, Bounds bounds) {
+  control.SetBounds(bounds.left, bounds.top, bounds.width, bounds.height);
+}
+
+constexpr int kPasswordBytes = 24;
+constexpr int kDesktopDirectory = 16;  // CSIDL_DESKTOPDIRECTORY
+
+}  // namespace
+
+TOKRightDlg::TOKRightDlg(TApplication& application)
+    : TForm(application),
+      OKBtn(*this),
+      CancelBtn(*this),
+      DirectoryListBox1(*this),
+      Label1(*this),
+      fainuno(*this),
+      DriveComboBox1(*this),
+      Button1(*this),
+      Edit1(*this),
+      Label2(*this),
+      FileListBox1(*this),
+      Label3(*this),
+      Edit10(*this),
+      ProgressBar1(*this),
+      Button2(*this),
+      ApplicationEvents1(application),
+      PauseFunction([](unsigned milliseconds) { Sleep(milliseconds); }) {
+  LayOut();
+  Edit10.SetText("");
+  TakeOutputFolderFromDesktop();
+  TakeCommandLineFiles();
+}
+
+void TOKRightDlg::LayOut() {
+  SetCaption(kDialogCaption);
+  SetClientSize(366, 398);
+  SetPosition(poScreenCenter);
+
+  Place(Label1, {8, 209, 329, 13});
+  Place(fainuno, {8, 36, 68, 13});
+  fainuno.SetCaption(kDriveLabelCaption);
+  Place(Label2, {8, 331, 71, 13});
+  Label2.SetCaption(kOutputLabelCaption);
+  Place(Label3, {8, 8, 47, 13});
+  Label3.SetCaption(kPasswordLabelCaption);
+
+  Place(OKBtn, {283, 228, 75, 25});
+  OKBtn.SetCaption(kStartCaption);
+  OKBtn.SetDefault(true);
+  OKBtn.OnClick = [this](TObject& sender) { OKBtnClick(sender); };
+  Place(CancelBtn, {283, 300, 75, 25});
+  CancelBtn.SetCaption(kCancelCaption);
+  CancelBtn.SetCancel(true);
+  CancelBtn.OnClick = [this](TObject& sender) { CancelBtnClick(sender); };
+  Place(Button1, {305, 348, 53, 25});
+  Button1.SetCaption(kBrowseCaption);
+  Button1.OnClick = [this](TObject& sender) { Button1Click(sender); };
+  Place(Button2, {283, 259, 75, 25});
+  Button2.SetCaption(kSelectAllCaption);
+  Button2.OnClick = [this](TObject& sender) { Button2Click(sender); };
+
+  Place(DirectoryListBox1, {8, 58, 350, 145});
+  DirectoryListBox1.SetItemHeight(16);
+  DirectoryListBox1.SetDirLabel(&Label1);
+  DirectoryListBox1.SetFileList(&FileListBox1);
+  Place(DriveComboBox1, {82, 33, 159, 19});
+  DriveComboBox1.SetDirList(&DirectoryListBox1);
+  Place(FileListBox1, {8, 228, 269, 97});
+  FileListBox1.SetMask(kFileMask);
+  FileListBox1.SetMultiSelect(true);
+  FileListBox1.SetItemHeight(13);
+
+  Place(Edit1, {8, 350, 297, 21});
+  Edit1.SetReadOnly(true);
+  Place(Edit10, {82, 6, 159, 21});
+  Edit10.SetMaxLength(kPasswordBytes);
+  Edit10.SetPasswordChar('*');
+  Place(ProgressBar1, {8, 377, 335, 16});
+  ProgressBar1.SetRange(0, 100);
+  ProgressBar1.SetPosition(0);
+  ProgressBar1.SetTabStop(false);
+
+  Edit10.SetTabOrder(0);
+  DriveComboBox1.SetTabOrder(1);
+  DirectoryListBox1.SetTabOrder(2);
+  FileListBox1.SetTabOrder(3);
+  OKBtn.SetTabOrder(4);
+  CancelBtn.SetTabOrder(5);
+  Edit1.SetTabOrder(6);
+  Button1.SetTabOrder(7);
+  ProgressBar1.SetTabOrder(8);
+  Button2.SetTabOrder(9);
+
+  ApplicationEvents1.OnException = [this](TObject* sender, const Exception& error) {
+    ApplicationEvents1Exception(sender, error);
+  };
+  ScaleToFont(kDesignedTextHeight);
+}
+
+void TOKRightDlg::TakeOutputFolderFromDesktop() {
+  // What the field holds when the shell has no desktop directory: nothing, which the run
+  // answers by asking for an output folder.
+  LPITEMIDLIST list = nullptr;
+  if (FAILED(SHGetSpecialFolderLocation(Owner().Handle(), kDesktopDirectory, &list)) || !list) {
+    return;
+  }
+  char path[MAX_PATH] = {};
+  if (SHGetPathFromIDListA(list, path)) Edit1.SetText(path);
+  CoTaskMemFree(list);
+}
+
+void TOKRightDlg::Button1Click(TObject&) {
+  std::string folder;
+  if (PickFolder(kPickFolderCaption, L"", folder, TBrowseOptions{boNewDialogStyle}, nullptr)) {
+    Edit1.SetText(folder);
+  }
+}
+
+void TOKRightDlg::Button2Click(TObject&) { FileListBox1.SelectAllItems(); }
+
+void TOKRightDlg::CancelBtnClick(TObject&) { Close(); }
+
+void TOKRightDlg::ApplicationEvents1Exception(TObject*, const Exception& E) {
+  if (lstrcmpiA(E.ClassName(), "EInOutError") == 0) TakeIOResult();
+}
+
+void TOKRightDlg::DecodeFile(const std::string& path) { ::DecodeFile(*this, path); }
+
+std::string TOKRightDlg::PasswordText() const { return Edit10.Text(); }
+
+std::string TOKRightDlg::OutputFolderText() const { return Edit1.Text(); }
+
+void TOKRightDlg::SetStopFlag() { StopFlag = 1; }
+
+void TOKRightDlg::SetDoneFlag() { DoneFlag = 1; }
+
+MessageAnswer TOKRightDlg::ShowMessage(std::string_view text, std::string_view title,
+                                       MessageButtons buttons) {
+  const int answer = Owner().ShowMessageBox(Handle(), std::string(text), std::string(title),
+                                            static_cast<UINT>(buttons));
+  return answer == IDOK ? MessageAnswer::Ok : MessageAnswer::Cancel;
+}
+
+void TOKRightDlg::Pause(unsigned milliseconds) { PauseFunction(milliseconds); }
+
+void TOKRightDlg::CloseDialog() { Close(); }

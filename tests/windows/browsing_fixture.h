@@ -1,0 +1,109 @@
+#pragma once
+// Support for the browsing controls' tests.
+//
+// Extra drive letters, made for real in the Wine prefix:
+// through Wine's mount manager (as its configuration tool does), which gives a present drive
+// of any type, or through a bare link in dosdevices, which gives a drive the system can
+// enter but whose volume it cannot describe. Each is removed when its owner goes.
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// The Unix path of a Windows path, as Wine maps it; empty when it has none.
+std::string UnixPath(const std::string& windowsPath);
+
+// Starts a Unix program (a command line of Unix paths); true when it started. Wine neither
+// waits for it nor reports its exit code: callers wait for its effect (WaitUntil).
+bool StartUnixCommand(const std::string& commandLine);
+
+// Polls condition for up to 5 s; true as soon as it holds.
+bool WaitUntil(const std::function<bool()>& condition);
+
+// The directory the system makes current for path (as "h:" gives a drive's remembered
+// directory), the current directory put back; empty when it refuses.
+std::string ResolvedDirectory(const std::string& path);
+
+// Makes a directory by its Unix path, where letter case tells names apart: "Sub" beside
+// "sub", which no Windows call can make.
+bool MakeUnixDirectory(const std::string& unixPath);
+
+// A drive letter of the mount manager's: present in GetLogicalDrives, of type driveType,
+// on folder (a Windows path), or without a medium when folder is empty.
+class MountedDrive {
+ public:
+  MountedDrive(char letter, UINT driveType, const std::string& folder);
+  MountedDrive(const MountedDrive&) = delete;
+  MountedDrive& operator=(const MountedDrive&) = delete;
+  ~MountedDrive();
+
+  bool Mounted() const { return mounted_; }
+  // "f:\" style root, in the letter's case as given.
+  std::string Root() const { return std::string{letter_, ':', '\\'}; }
+
+ private:
+  char letter_;
+  bool mounted_;
+};
+
+// A drive letter made by a bare dosdevices link to folder (a Windows path): it can be
+// entered, but GetLogicalDrives does not list it and its volume cannot be asked.
+class LinkedDrive {
+ public:
+  LinkedDrive(char letter, const std::string& folder);
+  LinkedDrive(const LinkedDrive&) = delete;
+  LinkedDrive& operator=(const LinkedDrive&) = delete;
+  ~LinkedDrive();
+
+  bool Linked() const { return linked_; }
+
+ private:
+  std::string link_;
+  std::string root_;
+  bool linked_;
+};
+
+// Writes the label Wine reports for the volume whose root is folder (a Windows path):
+// utf8Label in UTF-8, as Wine keeps it.
+bool WriteVolumeLabel(const std::string& folder, const std::u8string& utf8Label);
+
+// The colours of the pixels of rect in window's client area, as drawn on the screen, row by
+// row.
+std::vector<COLORREF> CapturePixels(HWND window, const RECT& rect);
+
+// The colours of the pixels of a width x height picture that draw paints on a device
+// context compatible with window's, row by row.
+template <typename Draw>
+std::vector<COLORREF> RenderPixels(HWND window, int width, int height, Draw&& draw);
+
+// Sets a directory's attributes (hidden, system); true when they took.
+bool SetAttributes(const std::string& path, DWORD attributes);
+
+// The error code with which the system itself refuses to make path current, 0 when it
+// does not refuse.
+DWORD RefusalCode(const std::string& path);
+
+// ---------------------------------------------------------------------------------------
+
+struct MemoryPicture {
+  MemoryPicture(HWND window, int width, int height);
+  MemoryPicture(const MemoryPicture&) = delete;
+  MemoryPicture& operator=(const MemoryPicture&) = delete;
+  ~MemoryPicture();
+  std::vector<COLORREF> Pixels() const;
+
+  HDC dc;
+  HBITMAP bitmap;
+  HGDIOBJ previous;
+  int width;
+  int height;
+};
+
+template <typename Draw>
+std::vector<COLORREF> RenderPixels(HWND window, int width, int height, Draw&& draw) {
+  MemoryPicture picture(window, width, height);
+  draw(picture.dc);
+  return picture.Pixels();
+}

@@ -1,0 +1,405 @@
+// The main dialog in a real window: construction, layout, keyboard, the run and the
+// command-line files. Message boxes and pauses go through their seams.
+
+#include <shlobj.h>
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "dialog/dialog_texts.h"
+#include "dialog/ok_right_dlg.h"
+#include "engine/messages.h"
+#include "framework/exceptions.h"
+#include "framework/font.h"
+#include "tests/support/log_fixture.h"
+#include "tests/support/temp_folder.h"
+#include "tests/windows/framework_fixture.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+constexpr char kPassword[] = "pass";
+
+std::string DesktopDirectory() {
+  char path[MAX_PATH] = {};
+  SHGetFolderPathA(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, path);
+  return path;
+}
+
+bool Exists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+class DialogTest : public FrameworkTest {
+ protected:
+  DialogTest() : original_(CurrentDirectory()) {
+    ChangeCurrentDirectory(logs.path());
+    TOKRightDlg::CommandLineSource = [this] { return commandLine; };
+    // Answers every box: OK unless the test queued other answers for the questions.
+    application.SetMessageBoxFunction(
+        [this](HWND, const std::string& text, const std::string& caption, UINT flags) {
+          shown.push_back(text);
+          EXPECT_EQ(caption, kMessageTitle);
+          barAtBox.push_back(OKRightDlg ? OKRightDlg->ProgressBar1.Position() : -1);
+          if (flags == MB_OKCANCEL && !answers.empty()) {
+            const int answer = answers.front();
+            answers.erase(answers.begin());
+            return answer;
+          }
+          return IDOK;
+        });
+  }
+  ~DialogTest() override {
+    TOKRightDlg::CommandLineSource = [] { return std::string(GetCommandLineA()); };
+    SetCurrentDirectoryA(original_.c_str());
+    // A close request left in the thread's queue would end the next test's loop.
+    MSG message;
+    while (PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+  }
+
+  // Two selected files and a wrong password, the question answered with answers.
+  void RunWithWrongPassword(std::vector<int> questionAnswers) {
+    Log(logs, "A.$S$");
+    Log(logs, "B.$S$");
+    answers = std::move(questionAnswers);
+    TOKRightDlg& dialog = Create();
+    dialog.Edit10.SetText("wrong");
+    dialog.Edit1.SetText(out.path());
+    Select(dialog, {0, 1});
+    dialog.OKBtnClick(dialog.OKBtn);
+    EXPECT_EQ(dialog.ProgressBar1.Position(), 0);
+    EXPECT_FALSE(CloseRequested());
+    EXPECT_EQ(logs.Names(), (std::vector<std::string>{"A.$S$", "B.$S$"}));
+    EXPECT_TRUE(out.Names().empty());
+  }
+
+  TOKRightDlg& Create() {
+    TOKRightDlg& dialog = application.CreateForm(OKRightDlg);
+    dialog.PauseFunction = [this](unsigned milliseconds) { pauses.push_back(milliseconds); };
+    dialog.Show();
+    return dialog;
+  }
+
+  // Writes an encrypted log into folder and returns its ciphertext.
+  Bytes Log(const TempFolder& folder, const std::string& name, const char* password = kPassword) {
+    Bytes cipher = MakeSampleLog(password, 300, static_cast<uint32_t>(name.size()));
+    WriteFileBytes(folder / name, cipher);
+    return cipher;
+  }
+
+  bool CloseRequested() {
+    application.ProcessMessages();
+    return application.Terminated();
+  }
+
+  void Select(TOKRightDlg& dialog, std::initializer_list<int> indexes) {
+    for (int index : indexes) dialog.FileListBox1.SetItemSelected(index, true);
+  }
+
+  std::vector<std::string> Items(TOKRightDlg& dialog) {
+    std::vector<std::string> items;
+    for (int i = 0; i < dialog.FileListBox1.ItemCount(); ++i) {
+      items.push_back(dialog.FileListBox1.ItemText(i));
+    }
+    return items;
+  }
+
+  std::string original_;
+  TempFolder logs;
+  TempFolder out;
+  std::string commandLine = "VellunoraDecoder.exe";
+  std::vector<std::string> shown;
+  std::vector<int> barAtBox;
+  std::vector<int> answers;
+  std::vector<unsigned> pauses;
+};
+
+TEST_F(DialogTest, StartsWithAnEmptyFocusedPasswordTheDesktopAndTheCurrentDirectory) {
+  Log(logs, "LOG1.$S$");
+  Log(logs, "LOG2.$S$");
+  WriteFileBytes(logs / "notes.txt", Bytes{1});
+  TOKRightDlg& dialog = Create();
+  EXPECT_EQ(dialog.Caption(), kDialogCaption);
+  EXPECT_EQ(GetFocus(), dialog.Edit10.Handle());
+  EXPECT_EQ(dialog.Edit10.Text(), "");
+  EXPECT_EQ(dialog.Edit1.Text(), DesktopDirectory());
+  EXPECT_EQ(dialog.DirectoryListBox1.Folder(), logs.path());
+  EXPECT_EQ(dialog.FileListBox1.Folder(), logs.path());
+  EXPECT_EQ(Items(dialog), (std::vector<std::string>{"LOG1.$S$", "LOG2.$S$"}));
+  EXPECT_FALSE(dialog.FileListBox1.ItemSelected(0));
+  EXPECT_FALSE(dialog.FileListBox1.ItemSelected(1));
+  EXPECT_EQ(dialog.ProgressBar1.Position(), 0);
+  EXPECT_EQ(dialog.StopFlag, 0);
+  EXPECT_EQ(dialog.DoneFlag, 0);
+}
+
+TEST_F(DialogTest, LayoutIsTheDesignedOneScaledByTheTextHeight) {
+  TOKRightDlg& dialog = Create();
+  const int height = application.DefaultFont().TextHeight();
+  const auto scaled = [height](int value) { return ScaleDesigned(value, height, 13); };
+  struct Row {
+    const char* name;
+    TWinControl* control;
+    int left, top, width, height;
+  };
+  const Row rows[] = {
+      {"OKBtn", &dialog.OKBtn, 283, 228, 75, 25},
+      {"CancelBtn", &dialog.CancelBtn, 283, 300, 75, 25},
+      {"DirectoryListBox1", &dialog.DirectoryListBox1, 8, 58, 350, 145},
+      {"Button1", &dialog.Button1, 305, 348, 53, 25},
+      {"Edit1", &dialog.Edit1, 8, 350, 297, 21},
+      {"FileListBox1", &dialog.FileListBox1, 8, 228, 269, 97},
+      {"Edit10", &dialog.Edit10, 82, 6, 159, 21},
+      {"ProgressBar1", &dialog.ProgressBar1, 8, 377, 335, 16},
+      {"Button2", &dialog.Button2, 283, 259, 75, 25},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(row.control->Left(), scaled(row.left)) << row.name;
+    EXPECT_EQ(row.control->Top(), scaled(row.top)) << row.name;
+    EXPECT_EQ(row.control->Width(), scaled(row.width)) << row.name;
+  }
+  EXPECT_EQ(dialog.ClientWidth(), scaled(366));
+  EXPECT_EQ(dialog.ClientHeight(), scaled(398));
+  EXPECT_EQ(dialog.OKBtn.Caption(), kStartCaption);
+  EXPECT_EQ(dialog.Button1.Caption(), "参　照");
+  EXPECT_EQ(dialog.fainuno.Caption(), "ファイルの場所");
+  EXPECT_EQ(dialog.Label2.Caption(), "出力先フォルダ");
+  EXPECT_EQ(dialog.Label3.Caption(), "パスワード");
+  EXPECT_EQ(dialog.Button2.Caption(), "全選択");
+  EXPECT_EQ(dialog.CancelBtn.Caption(), "キャンセル");
+}
+
+TEST_F(DialogTest, TabWalksTheFieldsInTheirOrderWithSelectAllLast) {
+  TOKRightDlg& dialog = Create();
+  const HWND order[] = {dialog.DriveComboBox1.Handle(), dialog.DirectoryListBox1.Handle(),
+                        dialog.FileListBox1.Handle(),   dialog.OKBtn.Handle(),
+                        dialog.CancelBtn.Handle(),      dialog.Edit1.Handle(),
+                        dialog.Button1.Handle(),        dialog.Button2.Handle(),
+                        dialog.Edit10.Handle()};
+  HWND at = dialog.Edit10.Handle();
+  for (HWND next : order) {
+    at = GetNextDlgTabItem(dialog.Handle(), at, FALSE);
+    EXPECT_EQ(at, next);
+  }
+}
+
+TEST_F(DialogTest, PasswordTakesAtMost24BytesAndShowsStars) {
+  TOKRightDlg& dialog = Create();
+  for (int i = 0; i < 25; ++i) PostMessageA(dialog.Edit10.Handle(), WM_CHAR, static_cast<WPARAM>('a' + i), 1);
+  application.ProcessMessages();
+  EXPECT_EQ(dialog.Edit10.Text(), "abcdefghijklmnopqrstuvwx");
+  EXPECT_EQ(SendMessageA(dialog.Edit10.Handle(), EM_GETPASSWORDCHAR, 0, 0), '*');
+}
+
+TEST_F(DialogTest, OutputFolderCannotBeTypedInto) {
+  TOKRightDlg& dialog = Create();
+  const std::string before = dialog.Edit1.Text();
+  PostMessageA(dialog.Edit1.Handle(), WM_CHAR, 'x', 1);
+  application.ProcessMessages();
+  EXPECT_EQ(dialog.Edit1.Text(), before);
+}
+
+TEST_F(DialogTest, SelectAllSelectsEveryItemWhateverWasSelected) {
+  Log(logs, "A.$S$");
+  Log(logs, "B.$S$");
+  Log(logs, "C.$S$");
+  TOKRightDlg& dialog = Create();
+  Select(dialog, {1});
+  dialog.Button2Click(dialog.Button2);
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(dialog.FileListBox1.ItemSelected(i)) << i;
+}
+
+TEST_F(DialogTest, MissingOutputFolderIsAskedForAndNothingElseChanges) {
+  Log(logs, "A.$S$");
+  TOKRightDlg& dialog = Create();
+  dialog.Edit1.SetText("");
+  dialog.StopFlag = 1;
+  dialog.DoneFlag = 1;
+  dialog.ProgressBar1.SetPosition(40);
+  Select(dialog, {0});
+  dialog.OKBtnClick(dialog.OKBtn);
+  EXPECT_EQ(shown, std::vector<std::string>{kNoOutputFolderText});
+  EXPECT_EQ(GetFocus(), dialog.OKBtn.Handle());
+  EXPECT_EQ(dialog.StopFlag, 1);
+  EXPECT_EQ(dialog.DoneFlag, 1);
+  EXPECT_EQ(dialog.ProgressBar1.Position(), 40);
+  EXPECT_TRUE(Exists(logs / "A.$S$"));
+}
+
+TEST_F(DialogTest, EmptyListOrNothingSelectedChangesNothingVisible) {
+  {
+    TOKRightDlg& dialog = Create();
+    dialog.Edit1.SetText(out.path());
+    dialog.ProgressBar1.SetPosition(40);
+    dialog.OKBtnClick(dialog.OKBtn);
+    EXPECT_TRUE(shown.empty());
+    EXPECT_EQ(dialog.ProgressBar1.Position(), 40) << "an empty list leaves the bar";
+  }
+}
+
+TEST_F(DialogTest, RunOverUnselectedItemsTouchesNoFileAndResetsTheBar) {
+  Log(logs, "A.$S$");
+  Log(logs, "B.$S$");
+  TOKRightDlg& dialog = Create();
+  dialog.Edit1.SetText(out.path());
+  dialog.OKBtnClick(dialog.OKBtn);
+  EXPECT_TRUE(shown.empty());
+  EXPECT_EQ(dialog.ProgressBar1.Position(), 0);
+  EXPECT_FALSE(CloseRequested());
+  EXPECT_TRUE(Exists(logs / "A.$S$"));
+  EXPECT_TRUE(out.Names().empty());
+}
+
+TEST_F(DialogTest, SelectedFilesAreDecryptedInListOrderThenCompletionPauseAndClose) {
+  const Bytes a = Log(logs, "A.$S$");
+  Log(logs, "B.$S$");
+  const Bytes c = Log(logs, "C.$S$");
+  TOKRightDlg& dialog = Create();
+  dialog.Edit10.SetText(kPassword);
+  dialog.Edit1.SetText(out.path());
+  Select(dialog, {0, 2});
+  dialog.OKBtnClick(dialog.OKBtn);
+  EXPECT_EQ(shown, std::vector<std::string>{kCompletedText});
+  EXPECT_EQ(barAtBox, std::vector<int>{100});
+  EXPECT_EQ(pauses, std::vector<unsigned>{1000});
+  EXPECT_TRUE(CloseRequested());
+  EXPECT_EQ(ReadFileBytes(out / "A.CSV"), ReferenceDecrypt(kPassword, a));
+  EXPECT_EQ(ReadFileBytes(out / "C.CSV"), ReferenceDecrypt(kPassword, c));
+  EXPECT_EQ(logs.Names(), std::vector<std::string>{"B.$S$"});
+}
+
+TEST_F(DialogTest, WrongPasswordAnsweredCancelTwiceAsksForEachFileAndStaysOpen) {
+  RunWithWrongPassword({IDCANCEL, IDCANCEL});
+  EXPECT_EQ(shown, (std::vector<std::string>{kWrongPasswordText, kAbortQuestionText,
+                                             kWrongPasswordText, kAbortQuestionText}));
+  EXPECT_TRUE(pauses.empty());
+}
+
+TEST_F(DialogTest, WrongPasswordAnsweredOkStopsAfterTheFirstFileAndStaysOpen) {
+  RunWithWrongPassword({IDOK});
+  EXPECT_EQ(shown, (std::vector<std::string>{kWrongPasswordText, kAbortQuestionText}));
+  EXPECT_EQ(pauses, std::vector<unsigned>{1000});
+}
+
+TEST_F(DialogTest, FailureAfterASuccessClosesThenStillReportsCompletion) {
+  const Bytes a = Log(logs, "A.$S$");
+  Log(logs, "B.$S$");
+  TOKRightDlg& dialog = Create();
+  dialog.Edit10.SetText(kPassword);
+  dialog.Edit1.SetText(out.path());
+  Select(dialog, {0, 1});
+  DeleteFileA((logs / "B.$S$").c_str());
+  dialog.OKBtnClick(dialog.OKBtn);
+  EXPECT_EQ(shown, (std::vector<std::string>{kDecodeFailedText, kCompletedText}));
+  EXPECT_EQ(pauses, (std::vector<unsigned>{1000, 1000}));
+  EXPECT_EQ(dialog.StopFlag, 1);
+  EXPECT_EQ(dialog.ProgressBar1.Position(), 100);
+  EXPECT_TRUE(CloseRequested());
+  EXPECT_EQ(ReadFileBytes(out / "A.CSV"), ReferenceDecrypt(kPassword, a));
+}
+
+TEST_F(DialogTest, RootDirectoryGivesTwoSeparatorsAndStillDecrypts) {
+  // A file of its own at the root of E:, which other tests share.
+  const std::string name = "ROOT" + std::to_string(GetCurrentProcessId()) + ".$S$";
+  const Bytes cipher = MakeSampleLog(kPassword, 100, 1);
+  WriteFileBytes("E:\\" + name, cipher);
+  ChangeCurrentDirectory("E:\\");
+  TOKRightDlg& dialog = Create();
+  ASSERT_EQ(dialog.DirectoryListBox1.Folder(), "E:\\");
+  dialog.Edit10.SetText(kPassword);
+  dialog.Edit1.SetText(out.path());
+  const auto items = Items(dialog);
+  const auto found = std::find(items.begin(), items.end(), name);
+  ASSERT_NE(found, items.end());
+  Select(dialog, {static_cast<int>(found - items.begin())});
+  dialog.OKBtnClick(dialog.OKBtn);
+  EXPECT_EQ(shown, std::vector<std::string>{kCompletedText});
+  EXPECT_FALSE(Exists("E:\\" + name));
+  EXPECT_EQ(ReadFileBytes(out / (name.substr(0, name.size() - 4) + ".CSV")),
+            ReferenceDecrypt(kPassword, cipher));
+}
+
+TEST_F(DialogTest, ExceptionInAHandlerShowsNothingAndKeepsTheDialogOpen) {
+  TOKRightDlg& dialog = Create();
+  dialog.Button2.OnClick = [](TObject&) { ChangeCurrentDirectory("Z:\\no\\such\\folder"); };
+  SendMessageA(dialog.Button2.Handle(), BM_CLICK, 0, 0);
+  application.ProcessMessages();
+  EXPECT_TRUE(shown.empty());
+  EXPECT_EQ(TakeIOResult(), 0u);
+  EXPECT_FALSE(application.Terminated());
+  EXPECT_TRUE(IsWindowVisible(dialog.Handle()));
+}
+
+// Files named on the command line.
+
+TEST_F(DialogTest, NamedFileInAnotherDirectoryOpensThatDirectoryUnselected) {
+  TempFolder other;
+  Log(other, "X.$S$");
+  Log(other, "Y.$S$");
+  Log(logs, "HERE.$S$");
+  commandLine = "VellunoraDecoder.exe \"" + (other / "X.$S$") + "\"";
+  TOKRightDlg& dialog = Create();
+  EXPECT_EQ(dialog.DirectoryListBox1.Folder(), other.path());
+  EXPECT_EQ(Items(dialog), (std::vector<std::string>{"X.$S$", "Y.$S$"}));
+  EXPECT_FALSE(dialog.FileListBox1.ItemSelected(0));
+}
+
+TEST_F(DialogTest, OnlyTheLastNamedDirectoryIsShown) {
+  TempFolder first;
+  TempFolder second;
+  Log(first, "F.$S$");
+  Log(second, "S.$S$");
+  commandLine = "VellunoraDecoder.exe " + (first / "F.$S$") + " " + (second / "S.$S$");
+  TOKRightDlg& dialog = Create();
+  EXPECT_EQ(dialog.DirectoryListBox1.Folder(), second.path());
+  EXPECT_EQ(Items(dialog), std::vector<std::string>{"S.$S$"});
+}
+
+TEST_F(DialogTest, QuotedArgumentWithBlanksIsOneArgument) {
+  TempFolder parent;
+  const std::string spaced = parent / "my logs";
+  ASSERT_TRUE(CreateDirectoryA(spaced.c_str(), nullptr));
+  WriteFileBytes(spaced + "\\Q.$S$", MakeSampleLog(kPassword, 16, 1));
+  commandLine = "VellunoraDecoder.exe \"\" \"" + spaced + "\\Q.$S$\" \"";
+  TOKRightDlg& dialog = Create();
+  EXPECT_EQ(dialog.DirectoryListBox1.Folder(), spaced);
+  EXPECT_EQ(Items(dialog), std::vector<std::string>{"Q.$S$"});
+}
+
+TEST_F(DialogTest, NamedFilesInTheCurrentDirectoryAreListedOnce) {
+  Log(logs, "A.$S$");
+  Log(logs, "B.$S$");
+  WriteFileBytes(logs / "other.log", Bytes{1});
+  commandLine = "VellunoraDecoder.exe A.$S$ a.$s$ other.log " + logs.path();
+  TOKRightDlg& dialog = Create();
+  EXPECT_EQ(dialog.DirectoryListBox1.Folder(), logs.path());
+  EXPECT_EQ(Items(dialog), (std::vector<std::string>{"A.$S$", "B.$S$", "other.log"}));
+}
+
+TEST_F(DialogTest, NamedDirectoryOpensWithItsFiles) {
+  TempFolder other;
+  Log(other, "D.$S$");
+  commandLine = "VellunoraDecoder.exe " + other.path();
+  TOKRightDlg& dialog = Create();
+  EXPECT_EQ(dialog.DirectoryListBox1.Folder(), other.path());
+  EXPECT_EQ(Items(dialog), std::vector<std::string>{"D.$S$"});
+}
+
+TEST_F(DialogTest, UnresolvableArgumentFailsConstructionWithTheSystemsCode) {
+  commandLine = "VellunoraDecoder.exe " + (logs / "missing.$S$");
+  try {
+    application.CreateForm(OKRightDlg);
+    FAIL() << "no exception";
+  } catch (const EInOutError& error) {
+    EXPECT_EQ(error.ErrorCode(), static_cast<uint32_t>(ERROR_FILE_NOT_FOUND));
+  }
+  EXPECT_EQ(OKRightDlg, nullptr);
+}
+
+}  // namespace
