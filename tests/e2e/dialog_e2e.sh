@@ -92,6 +92,9 @@ import -window root "$output_folder/startup-error.png" 2>/dev/null || true
 keys_to '^Vellunoradecoder$' Return
 expect_exit_zero "$pid" "start-up error"
 
+# 4. Other programs find the dialog through the exported pointer.
+i686-w64-mingw32-objdump -p "$decoder" | grep -q '\] _OKRightDlg$' || fail "_OKRightDlg is not exported"
+
 if [ "$failures" -eq 0 ]; then
   echo "dialog end-to-end: all scenarios passed"
 fi
