@@ -40,21 +40,12 @@ std::string WithName(char letter, const std::string& name) {
 
 }  // namespace
 
-std::string UpperFileName(std::string_view text) {
-  std::string upper(text);
-  if (SystemFileNameCase() == FileNameCase::Locale) {
-    if (!upper.empty()) CharUpperBuffA(upper.data(), static_cast<DWORD>(upper.size()));
-    return upper;
-  }
-  // Stepping over whole characters skips the trail bytes, which may lie in "a"-"z".
-  for (std::size_t i = 0; i < upper.size(); i += platform::CharacterLength(upper, i)) {
-    if (upper[i] >= 'a' && upper[i] <= 'z') upper[i] = static_cast<char>(upper[i] - 'a' + 'A');
-  }
-  return upper;
-}
-
 std::string VolumeLabelText(char letter) {
-  return "[" + InLettersCase(letter, VolumeName(DriveRoot(letter)).value_or("")) + "]";
+  // Appended rather than concatenated: GCC 12 warns falsely (-Wrestrict) on "[" + text.
+  std::string text = "[";
+  text += InLettersCase(letter, VolumeName(DriveRoot(letter)).value_or(""));
+  text += ']';
+  return text;
 }
 
 std::string RemoteNameText(char letter) {

@@ -88,7 +88,3 @@ std::string VolumeLabelText(char letter);
 // The remote name of the drive (WNetGetConnectionA) in letter's case by the file-name
 // rule, or VolumeLabelText when there is none.
 std::string RemoteNameText(char letter);
-
-// text upper-cased by the file-name rule: on a double-byte code page only "a"-"z", with
-// double-byte characters kept whole; otherwise the locale's upper case.
-std::string UpperFileName(std::string_view text);

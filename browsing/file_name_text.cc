@@ -13,19 +13,34 @@ FileNameCase SystemFileNameCase() {
   return rule;
 }
 
-std::string LowerFileName(std::string_view text, FileNameCase rule) {
-  std::string lowered(text);
+namespace {
+
+// Changes the case of text by rule: CharLowerBuffA / CharUpperBuffA for the locale, else
+// only the ASCII letters from..from+25 become to..to+25.
+std::string ChangeFileNameCase(std::string_view text, FileNameCase rule, char from, char to,
+                               DWORD (WINAPI *localeCase)(LPSTR, DWORD)) {
+  std::string changed(text);
   if (rule == FileNameCase::Locale) {
-    if (!lowered.empty()) CharLowerBuffA(lowered.data(), static_cast<DWORD>(lowered.size()));
-    return lowered;
+    if (!changed.empty()) localeCase(changed.data(), static_cast<DWORD>(changed.size()));
+    return changed;
   }
-  // Stepping over whole characters skips the trail bytes, which may lie in "A"-"Z".
-  for (std::size_t i = 0; i < lowered.size(); i += platform::CharacterLength(lowered, i)) {
-    if (lowered[i] >= 'A' && lowered[i] <= 'Z') {
-      lowered[i] = static_cast<char>(lowered[i] - 'A' + 'a');
+  // Stepping over whole characters skips the trail bytes, which may lie in the letters.
+  for (std::size_t i = 0; i < changed.size(); i += platform::CharacterLength(changed, i)) {
+    if (changed[i] >= from && changed[i] <= from + 25) {
+      changed[i] = static_cast<char>(changed[i] - from + to);
     }
   }
-  return lowered;
+  return changed;
+}
+
+}  // namespace
+
+std::string LowerFileName(std::string_view text, FileNameCase rule) {
+  return ChangeFileNameCase(text, rule, 'A', 'a', &CharLowerBuffA);
+}
+
+std::string UpperFileName(std::string_view text) {
+  return ChangeFileNameCase(text, SystemFileNameCase(), 'a', 'A', &CharUpperBuffA);
 }
 
 std::string LowerFileName(std::string_view text) {

@@ -23,6 +23,9 @@ std::string LowerFileName(std::string_view text, FileNameCase rule);
 // text lower-cased by the system's rule (SystemFileNameCase()).
 std::string LowerFileName(std::string_view text);
 
+// text upper-cased by the system's rule: on a double-byte code page only "a"-"z" change.
+std::string UpperFileName(std::string_view text);
+
 // -1, 0 or +1: the user locale's ordering of a and b (CompareStringA, user default
 // locale, no flags), which tells letter case apart.
 int CompareLocaleText(std::string_view a, std::string_view b);

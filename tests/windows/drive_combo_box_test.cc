@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "browsing/directory_list_box.h"
+#include "browsing/file_name_text.h"
 #include "browsing/glyph.h"
 #include "framework/button.h"
 #include "framework/exceptions.h"
