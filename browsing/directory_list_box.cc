@@ -13,6 +13,7 @@
 #include "framework/font.h"
 #include "framework/label.h"
 #include "platform/path_text.h"
+#include "platform/win_handles.h"
 
 namespace {
 
@@ -53,22 +54,6 @@ int CompareIgnoringCase(const std::string& a, const std::string& b) {
                         static_cast<int>(b.size())) -
          CSTR_EQUAL;
 }
-
-class FindHandle {
- public:
-  FindHandle(const std::string& pattern, WIN32_FIND_DATAA& found)
-      : handle_(FindFirstFileA(pattern.c_str(), &found)) {}
-  FindHandle(const FindHandle&) = delete;
-  FindHandle& operator=(const FindHandle&) = delete;
-  ~FindHandle() {
-    if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
-  }
-  bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  bool Next(WIN32_FIND_DATAA& found) const { return FindNextFileA(handle_, &found) != FALSE; }
-
- private:
-  HANDLE handle_;
-};
 
 }  // namespace
 
@@ -135,18 +120,18 @@ std::vector<std::string> SortedFolderNames(const std::vector<std::string>& names
 
 std::vector<std::string> ListSubfolders(const std::string& folder) {
   std::vector<std::string> names;
-  WIN32_FIND_DATAA found{};
-  const FindHandle search(JoinPath(folder, "*.*"), found);
-  if (!search.Valid()) return names;
+  platform::FileSearch search(JoinPath(folder, "*.*"));
+  if (!search.Found()) return names;
   constexpr DWORD kPassedOver = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
   do {
+    const WIN32_FIND_DATAA& found = search.Entry();
     const std::string_view name = found.cFileName;
     if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 || (found.dwFileAttributes & kPassedOver) != 0) {
       continue;
     }
     if (name == "." || name == "..") continue;
     names.emplace_back(name);
-  } while (search.Next(found));
+  } while (search.Next());
   return names;
 }
 

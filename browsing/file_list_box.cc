@@ -8,6 +8,7 @@
 #include "framework/edit.h"
 #include "framework/exceptions.h"
 #include "framework/font.h"
+#include "platform/win_handles.h"
 
 namespace {
 
@@ -15,11 +16,6 @@ namespace {
 constexpr int kBusyPosition = 100;
 constexpr int kDefaultWidth = 145;
 constexpr DWORD kPassedOverUnlessAsked = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
-
-struct FindTraits {
-  static void Close(HANDLE find) { FindClose(find); }
-};
-using FindHandle = UniqueHandle<HANDLE, FindTraits>;
 
 // Puts the screen cursor back on every way out of a refill.
 class CursorRestorer {
@@ -202,13 +198,12 @@ void TFileListBox::RefillFromFolder() {
 
 void TFileListBox::AddSearchResult(const std::string& pattern, int& lastPosition) {
   if (pattern.empty()) return;
-  WIN32_FIND_DATAA entry;
-  const HANDLE first = FindFirstFileA(pattern.c_str(), &entry);
-  if (first == INVALID_HANDLE_VALUE) return;
-  const FindHandle find(first);
+  platform::FileSearch search(pattern);
+  if (!search.Found()) return;
   const DWORD attributeMask = fileType_.AttributeMask();
   const bool everyKind = fileType_.Contains(ftNormal);
   do {
+    const WIN32_FIND_DATAA& entry = search.Entry();
     const DWORD attributes = entry.dwFileAttributes;
     const bool passedOver = (attributes & kPassedOverUnlessAsked & ~attributeMask) != 0;
     if (!passedOver && (everyKind || (attributes & attributeMask) != 0)) {
@@ -222,7 +217,7 @@ void TFileListBox::AddSearchResult(const std::string& pattern, int& lastPosition
       }
     }
     if (lastPosition == kBusyPosition) SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)));  // IDC_WAIT
-  } while (FindNextFileA(find.Get(), &entry));
+  } while (search.Next());
 }
 
 Glyph* TFileListBox::FileGlyph(std::string_view name) {

@@ -45,18 +45,6 @@ bool CollectFolder(const std::string& folder, bool recursive, std::vector<std::s
   return complete;
 }
 
-class FileKey {
- public:
-  explicit FileKey(std::string_view password) { KeyFromPassword(password, context_); }
-  FileKey(const FileKey&) = delete;
-  FileKey& operator=(const FileKey&) = delete;
-  ~FileKey() { WipeBlowfishContext(context_); }
-  const BlowfishContext& get() const { return context_; }
-
- private:
-  BlowfishContext context_;
-};
-
 OutputMode OutputModeFor(RunMode mode) {
   switch (mode) {
     case RunMode::ToStandardOutput:
@@ -198,8 +186,8 @@ FileOutcome ProcessFile(const BatchJob& job, const std::string& input) {
     outcome.outputPath = OutputPathFor(folder, input);
   }
   {
-    const FileKey key(job.password);
-    outcome.result = DecryptLogFile(key.get(), input, outcome.outputPath,
+    const PasswordKey key(job.password);
+    outcome.result = DecryptLogFile(key.Context(), input, outcome.outputPath,
                                     DecryptOptionsFor(job, input), job.standardOutput);
   }
   outcome.exitCode = ExitCodeFor(outcome.result);

@@ -8,22 +8,6 @@
 
 namespace {
 
-// Keys a context from the password edit; the copy of the password is wiped at once.
-class KeyedContext {
- public:
-  explicit KeyedContext(std::string password) {
-    KeyFromPassword(password, context_);
-    SecureWipe(password);
-  }
-  KeyedContext(const KeyedContext&) = delete;
-  KeyedContext& operator=(const KeyedContext&) = delete;
-  ~KeyedContext() { WipeBlowfishContext(context_); }
-  const BlowfishContext& context() const { return context_; }
-
- private:
-  BlowfishContext context_;
-};
-
 void ReportHardFailure(DecodeHost& host) {
   host.ShowMessage(kDecodeFailedText, kMessageTitle, MessageButtons::Ok);
   host.SetStopFlag();
@@ -44,7 +28,9 @@ void ReportWrongPassword(DecodeHost& host) {
 }  // namespace
 
 void DecodeFile(DecodeHost& host, const std::string& path) {
-  const KeyedContext key(host.PasswordText());
+  std::string password = host.PasswordText();
+  const PasswordKey key(password);
+  SecureWipe(password);
   const std::string outputPath = OutputPathFor(host.OutputFolderText(), path);
 
   // The dialog always replaced an existing output without asking; the replacement now
@@ -53,7 +39,7 @@ void DecodeFile(DecodeHost& host, const std::string& path) {
   options.replaceExisting = true;
   options.deleteInput = true;
   options.syncToDisk = true;
-  const DecryptResult result = DecryptLogFile(key.context(), path, outputPath, options);
+  const DecryptResult result = DecryptLogFile(key.Context(), path, outputPath, options);
 
   switch (result.status) {
     case DecryptStatus::Done:

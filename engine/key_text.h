@@ -15,3 +15,16 @@ KeyText MakeKeyText(std::string_view passwordBytes);
 
 // Keys context with the key text of passwordBytes; the key text is wiped before returning.
 void KeyFromPassword(std::string_view passwordBytes, BlowfishContext& context);
+
+// A context keyed from a password for one file, wiped when it goes.
+class PasswordKey {
+ public:
+  explicit PasswordKey(std::string_view passwordBytes) { KeyFromPassword(passwordBytes, context_); }
+  PasswordKey(const PasswordKey&) = delete;
+  PasswordKey& operator=(const PasswordKey&) = delete;
+  ~PasswordKey() { WipeBlowfishContext(context_); }
+  const BlowfishContext& Context() const { return context_; }
+
+ private:
+  BlowfishContext context_;
+};

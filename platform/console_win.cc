@@ -3,27 +3,13 @@
 #include "platform/console.h"
 #include "platform/interrupt.h"
 #include "platform/text_encoding_win.h"
+#include "platform/win_handles.h"
 
 namespace platform {
 namespace {
 
 // The program's narrow text is code page 932 (-fexec-charset=CP932).
 constexpr unsigned kProgramCodePage = 932;
-
-class Handle {
- public:
-  explicit Handle(HANDLE handle) : handle_(handle) {}
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  ~Handle() {
-    if (IsValid()) CloseHandle(handle_);
-  }
-  bool IsValid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
 
 // Puts the console's input mode back however the prompt ends.
 class EchoOff {
@@ -155,23 +141,23 @@ bool IsTerminal(ConsoleStream stream) { return IsConsole(StandardHandle(stream))
 PromptResult ReadHiddenLine(std::string_view prompt) {
   PromptResult result;
   // The console itself, even when the standard streams are redirected.
-  const Handle input(CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE,
+  const KernelHandle input(CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE,
                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
                                  nullptr));
-  const Handle output(CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE,
+  const KernelHandle output(CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
                                   nullptr));
-  if (!input.IsValid() || !output.IsValid() || !IsConsole(input.get())) {
+  if (!input.IsValid() || !output.IsValid() || !IsConsole(input.Get())) {
     result.status = PromptStatus::NoTerminal;
     return result;
   }
-  const EchoOff echoOff(input.get());
+  const EchoOff echoOff(input.Get());
   if (!echoOff.active()) {
     result.error = GetLastError();
     result.status = PromptStatus::Failed;
     return result;
   }
-  WriteProgramText(output.get(), prompt);
+  WriteProgramText(output.Get(), prompt);
 
   // Read as UTF-16, so what the user typed arrives whole whatever the console's code page.
   std::wstring line;
@@ -185,7 +171,7 @@ PromptResult ReadHiddenLine(std::string_view prompt) {
     }
     wchar_t unit = 0;
     DWORD count = 0;
-    if (!ReadConsoleW(input.get(), &unit, 1, &count, nullptr)) {
+    if (!ReadConsoleW(input.Get(), &unit, 1, &count, nullptr)) {
       const DWORD error = GetLastError();
       result.error = error;
       result.status =
@@ -201,7 +187,7 @@ PromptResult ReadHiddenLine(std::string_view prompt) {
     if (unit == L'\r') continue;
     AppendSecret(line, unit);
   }
-  WriteProgramText(output.get(), "\r\n");
+  WriteProgramText(output.Get(), "\r\n");
 
   if (result.status == PromptStatus::Read) {
     char32_t failed = 0;
@@ -223,10 +209,10 @@ Result<std::string> ReadStandardInputLine(size_t limit) {
 }
 
 Result<std::string> ReadFirstLineOfFile(const std::string& path, size_t limit) {
-  const Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+  const KernelHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.IsValid()) return {std::nullopt, GetLastError()};
-  return ReadLineFrom(file.get(), limit);
+  return ReadLineFrom(file.Get(), limit);
 }
 
 }  // namespace platform

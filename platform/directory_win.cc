@@ -2,25 +2,10 @@
 
 #include "platform/directory.h"
 #include "platform/path_text.h"
+#include "platform/win_handles.h"
 
 namespace platform {
 namespace {
-
-class FindHandle {
- public:
-  FindHandle(const std::string& pattern, WIN32_FIND_DATAA& data)
-      : handle_(FindFirstFileA(pattern.c_str(), &data)) {}
-  FindHandle(const FindHandle&) = delete;
-  FindHandle& operator=(const FindHandle&) = delete;
-  ~FindHandle() {
-    if (IsValid()) FindClose(handle_);
-  }
-  bool IsValid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
 
 bool EndsWithFolderSeparator(std::string_view path) {
   const std::size_t last = LastCharacterIndex(path);
@@ -31,16 +16,16 @@ bool EndsWithFolderSeparator(std::string_view path) {
 }  // namespace
 
 Result<std::vector<DirectoryEntry>> ListDirectory(const std::string& folder) {
-  WIN32_FIND_DATAA data{};
-  const FindHandle search(JoinPath(folder.empty() ? std::string(".") : folder, "*"), data);
+  FileSearch search(JoinPath(folder.empty() ? std::string(".") : folder, "*"));
   std::vector<DirectoryEntry> entries;
-  if (!search.IsValid()) {
+  if (!search.Found()) {
     const DWORD error = GetLastError();
     // A drive's root has no "." or ".." entries, so an empty root matches nothing.
     if (error == ERROR_FILE_NOT_FOUND) return {std::move(entries), 0};
     return {std::nullopt, error};
   }
   do {
+    const WIN32_FIND_DATAA& data = search.Entry();
     const std::string_view name = data.cFileName;
     if (name == "." || name == "..") continue;
     DirectoryEntry entry;
@@ -49,7 +34,7 @@ Result<std::vector<DirectoryEntry>> ListDirectory(const std::string& folder) {
                                                                          : PathKind::File;
     entry.isLink = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     entries.push_back(std::move(entry));
-  } while (FindNextFileA(search.get(), &data));
+  } while (search.Next());
   const DWORD error = GetLastError();
   if (error != ERROR_NO_MORE_FILES) return {std::nullopt, error};
   return {std::move(entries), 0};

@@ -4,26 +4,13 @@
 #include <utility>
 
 #include "platform/file.h"
+#include "platform/win_handles.h"
 
 namespace platform {
 namespace {
 
 SystemError LastError() { return static_cast<SystemError>(GetLastError()); }
 
-// Find handles close through FindClose, not CloseHandle.
-class FindHandle {
- public:
-  explicit FindHandle(HANDLE handle) : handle_(handle) {}
-  FindHandle(const FindHandle&) = delete;
-  FindHandle& operator=(const FindHandle&) = delete;
-  ~FindHandle() {
-    if (IsValid()) FindClose(handle_);
-  }
-  bool IsValid() const { return handle_ != INVALID_HANDLE_VALUE; }
-
- private:
-  HANDLE handle_;
-};
 
 FileIdentity IdentityFrom(const BY_HANDLE_FILE_INFORMATION& info) {
   return FileIdentity{info.dwVolumeSerialNumber,
@@ -41,21 +28,20 @@ PathKind QueryPathKind(const std::string& path) {
 std::optional<uint64_t> FindFirstEntrySize(const std::string& path) {
   // FindFirstFileA yields entries of every attribute (read-only, hidden, system,
   // directory, archive), as the size test wants.
-  WIN32_FIND_DATAA entry{};
-  const FindHandle search(FindFirstFileA(path.c_str(), &entry));
-  if (!search.IsValid()) return std::nullopt;
+  const FileSearch search(path);
+  if (!search.Found()) return std::nullopt;
+  const WIN32_FIND_DATAA& entry = search.Entry();
   return (static_cast<uint64_t>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
 }
 
 std::optional<FileIdentity> IdentityOfPath(const std::string& path) {
   // No data access is asked for, so this open never collides with a share mode 0 handle.
-  const HANDLE handle = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  const KernelHandle handle(CreateFileA(path.c_str(), 0,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!handle.IsValid()) return std::nullopt;
   BY_HANDLE_FILE_INFORMATION info{};
-  const bool known = GetFileInformationByHandle(handle, &info) != FALSE;
-  CloseHandle(handle);
-  if (!known) return std::nullopt;
+  if (!GetFileInformationByHandle(handle.Get(), &info)) return std::nullopt;
   return IdentityFrom(info);
 }
 
