@@ -124,6 +124,14 @@ std::string DescendInto(std::string_view directoryPart, std::string_view name) {
   return descended;
 }
 
+std::string WithNetworkRoot(std::string_view root, std::string_view directoryPart) {
+  // A relative directory part ("sub" of "sub\a.$S$") stays relative, as it does on a drive
+  // letter: glued to the share it would name another share ("\\srv\sharesub").
+  std::string rooted(directoryPart.starts_with('\\') ? root : std::string_view());
+  rooted += directoryPart;
+  return rooted;
+}
+
 CommandPathParts SplitCommandPath(const std::string& path) {
   const std::string saved = CurrentDirectory();
   const RootedPath rooted = SeparateRoot(path, saved);
@@ -142,7 +150,7 @@ CommandPathParts SplitCommandPath(const std::string& path) {
     directoryPart = DescendInto(directoryPart, filePart);
     filePart.clear();
   }
-  if (rooted.driveLetter == '\0') directoryPart = rooted.root + directoryPart;
+  if (rooted.driveLetter == '\0') directoryPart = WithNetworkRoot(rooted.root, directoryPart);
 
   restorer.Restore();
   return {rooted.driveLetter, std::move(directoryPart), std::move(filePart)};

@@ -76,3 +76,7 @@ std::string CutDirectoryPart(std::string_view directoryPart, std::string_view fi
 // single character is meant to be the root "\"; a one-character relative directory ("."
 // or "a", as in ".\sub") is replaced by "\" all the same.
 std::string DescendInto(std::string_view directoryPart, std::string_view name);
+
+// The directory part of a path on a network share: root ("\\srv\share") in front of an
+// absolute directory part; a relative one is left as it is.
+std::string WithNetworkRoot(std::string_view root, std::string_view directoryPart);

@@ -199,14 +199,22 @@ TEST(SplitPathText, NetworkPathKeepsItsShare) {
   const std::string filePart = LastName(rooted.directoryPart);
   EXPECT_EQ(filePart, "f.$S$");
   const std::string directoryPart = CutDirectoryPart(rooted.directoryPart, filePart, "D:\\app");
-  EXPECT_EQ(rooted.root + directoryPart, "\\\\srv\\share\\dir");
+  EXPECT_EQ(WithNetworkRoot(rooted.root, directoryPart), "\\\\srv\\share\\dir");
 
   // A bare name on a network current directory stays on the share.
   const RootedPath bare = SeparateRoot("f.$S$", "\\\\srv\\share\\dir");
   EXPECT_EQ(bare.driveLetter, '\0');
-  EXPECT_EQ(bare.root + CutDirectoryPart(bare.directoryPart, LastName(bare.directoryPart),
-                                         "\\\\srv\\share\\dir"),
+  EXPECT_EQ(WithNetworkRoot(bare.root, CutDirectoryPart(bare.directoryPart,
+                                                         LastName(bare.directoryPart),
+                                                         "\\\\srv\\share\\dir")),
             "\\\\srv\\share\\dir");
+
+  // A relative directory in front of the name stays relative to the share's current
+  // directory, instead of being glued to the share's name.
+  const RootedPath relative = SeparateRoot("sub\\f.$S$", "\\\\srv\\share\\dir");
+  EXPECT_EQ(WithNetworkRoot(relative.root, CutDirectoryPart(relative.directoryPart, "f.$S$",
+                                                             "\\\\srv\\share\\dir")),
+            "sub");
 }
 
 // ---------------------------------------------------------------------------------------
