@@ -93,7 +93,8 @@ keys_to '^Vellunoradecoder$' Return
 expect_exit_zero "$pid" "start-up error"
 
 # 4. Other programs find the dialog through the exported pointer.
-i686-w64-mingw32-objdump -p "$decoder" | grep -q '\] _OKRightDlg$' || fail "_OKRightDlg is not exported"
+exports=$(i686-w64-mingw32-objdump -p "$decoder")
+grep -q '\] _OKRightDlg$' <<<"$exports" || fail "_OKRightDlg is not exported"
 
 if [ "$failures" -eq 0 ]; then
   echo "dialog end-to-end: all scenarios passed"
