@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "engine/byte_order.h"
 #include "engine/secure_wipe.h"
 
 namespace {
@@ -88,44 +87,6 @@ void BlowfishSetKey(BlowfishContext& context, const uint8_t* key, int32_t keyLen
       box[j] = left;
       box[j + 1] = right;
     }
-  }
-}
-
-void BlowfishDecryptBlocks(const BlowfishContext& context, uint8_t* blocks, size_t blockCount) {
-  const BlowfishContext& c = context;
-  uint8_t* block = blocks;
-  size_t remaining = blockCount;
-
-  // One block is a chain of 16 dependent table look-ups; four independent chains side by side
-  // keep the load units busy while each waits for its previous round. More lanes than four
-  // gained little on the 32-bit target, whose few registers they overflow.
-  constexpr size_t kLanes = 4;
-  for (; remaining >= kLanes; remaining -= kLanes, block += 8 * kLanes) {
-    uint32_t a[kLanes];
-    uint32_t b[kLanes];
-    for (size_t k = 0; k < kLanes; ++k) {
-      a[k] = load32_le(block + 8 * k);
-      b[k] = load32_le(block + 8 * k + 4);
-    }
-    for (int i = 17; i > 1; i -= 2) {
-      const uint32_t p = c.P[i];
-      const uint32_t q = c.P[i - 1];
-      for (size_t k = 0; k < kLanes; ++k) a[k] ^= p;
-      for (size_t k = 0; k < kLanes; ++k) b[k] ^= F(c, a[k]) ^ q;
-      for (size_t k = 0; k < kLanes; ++k) a[k] ^= F(c, b[k]);
-    }
-    for (size_t k = 0; k < kLanes; ++k) {
-      store32_le(block + 8 * k, b[k] ^ c.P[0]);
-      store32_le(block + 8 * k + 4, a[k] ^ c.P[1]);
-    }
-  }
-
-  for (; remaining > 0; --remaining, block += 8) {
-    uint32_t left = load32_le(block);
-    uint32_t right = load32_le(block + 4);
-    Decrypt(c, left, right);
-    store32_le(block, left);
-    store32_le(block + 4, right);
   }
 }
 
