@@ -1,6 +1,10 @@
 #include "cli/batch.h"
 
 #include <algorithm>
+#include <atomic>
+#include <exception>
+#include <mutex>
+#include <thread>
 
 #include "cli/messages.h"
 #include "engine/key_text.h"
@@ -195,7 +199,31 @@ FileOutcome ProcessFile(const BatchJob& job, const std::string& input) {
   return outcome;
 }
 
-BatchOutcome RunBatch(const BatchJob& job, const std::vector<std::string>& inputs) {
+namespace {
+
+// Lets workers report through one sink, a whole line at a time.
+class LockedSink : public BatchSink {
+ public:
+  explicit LockedSink(BatchSink& sink) : sink_(sink) {}
+  void Error(std::string_view line) override {
+    const std::lock_guard lock(mutex_);
+    sink_.Error(line);
+  }
+  void Info(std::string_view line) override {
+    const std::lock_guard lock(mutex_);
+    sink_.Info(line);
+  }
+  void Progress(std::string_view text) override {
+    const std::lock_guard lock(mutex_);
+    sink_.Progress(text);
+  }
+
+ private:
+  BatchSink& sink_;
+  std::mutex mutex_;
+};
+
+BatchOutcome RunSequentially(const BatchJob& job, const std::vector<std::string>& inputs) {
   BatchOutcome batch;
   for (const std::string& input : inputs) {
     if (job.interruptRequested && job.interruptRequested()) {
@@ -210,4 +238,59 @@ BatchOutcome RunBatch(const BatchJob& job, const std::vector<std::string>& input
     batch.exitCode = std::max(batch.exitCode, outcome.exitCode);
   }
   return batch;
+}
+
+// Workers take the next file until none is left or an interruption is asked for; a file in
+// progress then removes its own partial output, the others are left untouched.
+BatchOutcome RunInParallel(const BatchJob& job, const std::vector<std::string>& inputs,
+                           unsigned workers) {
+  LockedSink sink(job.sink);
+  const BatchJob shared{job.options, job.password, job.standardOutput, job.interruptRequested,
+                        sink};
+  std::atomic<size_t> next{0};
+  std::atomic<bool> interrupted{false};
+  std::mutex resultMutex;
+  int exitCode = kExitSuccess;
+  std::exception_ptr failure;
+
+  const auto work = [&] {
+    try {
+      for (;;) {
+        if (interrupted || (shared.interruptRequested && shared.interruptRequested())) {
+          interrupted = true;
+          return;
+        }
+        const size_t index = next++;
+        if (index >= inputs.size()) return;
+        const FileOutcome outcome = ProcessFile(shared, inputs[index]);
+        if (outcome.result.status == DecryptStatus::Interrupted) interrupted = true;
+        const std::lock_guard lock(resultMutex);
+        exitCode = std::max(exitCode, outcome.exitCode);
+      }
+    } catch (...) {
+      interrupted = true;
+      const std::lock_guard lock(resultMutex);
+      if (!failure) failure = std::current_exception();
+    }
+  };
+  std::vector<std::thread> threads;
+  for (unsigned i = 0; i < workers; ++i) threads.emplace_back(work);
+  for (std::thread& thread : threads) thread.join();
+  if (failure) std::rethrow_exception(failure);
+  return BatchOutcome{exitCode, interrupted.load()};
+}
+
+}  // namespace
+
+unsigned WorkerCount(const Options& options, size_t fileCount) {
+  // Decrypted bytes on standard output must come file after file.
+  if (options.mode == RunMode::ToStandardOutput) return 1;
+  unsigned wanted = options.jobs != 0 ? options.jobs : std::thread::hardware_concurrency();
+  if (wanted == 0) wanted = 1;
+  return static_cast<unsigned>(std::min<size_t>(wanted, std::max<size_t>(fileCount, 1)));
+}
+
+BatchOutcome RunBatch(const BatchJob& job, const std::vector<std::string>& inputs) {
+  const unsigned workers = WorkerCount(job.options, inputs.size());
+  return workers <= 1 ? RunSequentially(job, inputs) : RunInParallel(job, inputs, workers);
 }

@@ -86,7 +86,13 @@ struct BatchOutcome {
   bool interrupted = false;  // the rest of the batch was left undone
 };
 
+// Decrypts inputs, several at once as WorkerCount says; messages come a line at a time.
+// The exit code is the highest of the files done.
 BatchOutcome RunBatch(const BatchJob& job, const std::vector<std::string>& inputs);
+
+// How many files are decrypted at once: -j, else one per processor core, never more than
+// there are files, and one when the decrypted bytes go to standard output.
+unsigned WorkerCount(const Options& options, size_t fileCount);
 
 // The exit status a file's result stands for.
 int ExitCodeFor(const DecryptResult& result);

@@ -29,6 +29,7 @@ extern const char kTestHelp[];
 extern const char kNoSyncHelp[];
 extern const char kQuietHelp[];
 extern const char kVerboseHelp[];
+extern const char kJobsHelp[];
 extern const char kHelpHelp[];
 extern const char kVersionHelp[];
 

@@ -88,6 +88,9 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
   app.add_flag("--no-sync", flags.noSync, messages::kNoSyncHelp);
   app.add_flag("-q,--quiet", flags.quiet, messages::kQuietHelp);
   app.add_flag("-v,--verbose", flags.verbose, messages::kVerboseHelp);
+  app.add_option("-j,--jobs", options.jobs, messages::kJobsHelp)
+      ->type_name("N")
+      ->check(CLI::Range(1u, kMostJobs));
 
   // CLI11 takes the arguments last to first.
   std::vector<std::string> reversed(args.rbegin(), args.rend());

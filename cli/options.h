@@ -28,7 +28,11 @@ struct Options {
   bool keepInputs = false;
   bool replaceExisting = false;
   bool syncToDisk = true;
+  unsigned jobs = 0;  // files decrypted at once; 0: one per processor core
 };
+
+// More workers than this would only contend for the disk.
+inline constexpr unsigned kMostJobs = 64;
 
 struct ParsedCommandLine {
   enum class Action {

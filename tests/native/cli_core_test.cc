@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+
 #include <string>
 #include <vector>
 
@@ -51,6 +54,8 @@ TEST(ParseCommandLine, TakesEveryOptionIntoThePlainStruct) {
       {{"--no-sync", "a.$S$"}, with([](Options& o) { o.syncToDisk = false; })},
       {{"-q", "a.$S$"}, with([](Options& o) { o.verbosity = Verbosity::Quiet; })},
       {{"--verbose", "a.$S$"}, with([](Options& o) { o.verbosity = Verbosity::Verbose; })},
+      {{"-j", "3", "a.$S$"}, with([](Options& o) { o.jobs = 3; })},
+      {{"--jobs=1", "a.$S$"}, with([](Options& o) { o.jobs = 1; })},
       {{"a.$S$", "dir", "--", "-b.$S$"}, with([](Options& o) {
          o.inputs = {"a.$S$", "dir", "-b.$S$"};
        })},
@@ -180,6 +185,8 @@ TEST(CollectInputs, TakesFolderLogFilesInNameOrderWithoutFollowingFolderLinks) {
 }
 
 struct BatchFixture {
+  BatchFixture() { options.jobs = 1; }
+
   TempFolder folder;
   Options options;
   RecordingSink sink;
@@ -241,3 +248,91 @@ TEST(RunBatch, ShowsProgressOnlyForLargeFilesWhenVerbose) {
 }
 
 }  // namespace
+
+// "f<i><extension>", appended piece by piece: GCC 12 warns falsely (-Wrestrict) on
+// "f" + std::to_string(i).
+std::string Numbered(int i, const char* extension) {
+  std::string name = "f";
+  name += std::to_string(i);
+  name += extension;
+  return name;
+}
+
+TEST(WorkerCount, FollowsJobsFilesAndStandardOutput) {
+  struct Case {
+    unsigned jobs;
+    RunMode mode;
+    size_t files;
+    unsigned expected;
+  };
+  const Case cases[] = {
+      {4, RunMode::Decrypt, 10, 4},
+      {4, RunMode::Decrypt, 3, 3},
+      {4, RunMode::Decrypt, 0, 1},
+      {1, RunMode::Decrypt, 10, 1},
+      {4, RunMode::CheckPassword, 10, 4},
+      {4, RunMode::ToStandardOutput, 10, 1},
+  };
+  for (const Case& c : cases) {
+    Options options;
+    options.jobs = c.jobs;
+    options.mode = c.mode;
+    EXPECT_EQ(WorkerCount(options, c.files), c.expected) << c.jobs << " " << c.files;
+  }
+  Options cores;
+  EXPECT_GE(WorkerCount(cores, 1000), 1u);
+  EXPECT_LE(WorkerCount(cores, 2), 2u);
+}
+
+TEST(RunBatch, ParallelWorkersDecryptEveryFileAndTheWorstExitCodeWins) {
+  BatchFixture batch;
+  batch.options.jobs = 3;
+  std::vector<std::vector<uint8_t>> ciphers;
+  for (int i = 0; i < 24; ++i) {
+    const std::string name = Numbered(i, ".$S$");
+    ciphers.push_back(MakeSampleLog(kPassword, 1000 + static_cast<size_t>(i) * 77,
+                                    static_cast<uint32_t>(i)));
+    WriteFileBytes(batch.folder / name, ciphers.back());
+    batch.inputs.push_back(batch.folder / name);
+  }
+  WriteFileBytes(batch.folder / "wrong.$S$", MakeSampleLog("other", 64, 1));
+  batch.inputs.push_back(batch.folder / "wrong.$S$");
+  batch.inputs.push_back(batch.folder / "missing.$S$");
+
+  const BatchOutcome outcome = RunBatch(batch.Job(), batch.inputs);
+  EXPECT_EQ(outcome.exitCode, kExitWrongPassword);
+  EXPECT_FALSE(outcome.interrupted);
+  EXPECT_EQ(batch.sink.errors.size(), 2u);
+  for (int i = 0; i < 24; ++i) {
+    EXPECT_EQ(ReadFileBytes(batch.folder / Numbered(i, ".CSV")),
+              ReferenceDecrypt(kPassword, ciphers[static_cast<size_t>(i)]))
+        << i;
+  }
+  EXPECT_EQ(ReadFileBytes(batch.folder / "wrong.$S$"), MakeSampleLog("other", 64, 1));
+}
+
+TEST(RunBatch, ParallelInterruptionStopsTakingFiles) {
+  BatchFixture batch;
+  batch.options.jobs = 2;
+  for (int i = 0; i < 12; ++i) {
+    const std::string name = Numbered(i, ".$S$");
+    WriteLog(batch.folder / name, 200, static_cast<uint32_t>(i));
+    batch.inputs.push_back(batch.folder / name);
+  }
+  std::atomic<int> asked{0};
+  // Asked before each file and between buffers: the request comes after a few files.
+  batch.interrupted = [&] { return ++asked > 8; };
+  const BatchOutcome outcome = RunBatch(batch.Job(), batch.inputs);
+  EXPECT_TRUE(outcome.interrupted);
+  const auto names = batch.folder.Names();
+  const auto csv = std::count_if(names.begin(), names.end(), [](const std::string& name) {
+    return name.ends_with(".CSV");
+  });
+  const auto logs = std::count_if(names.begin(), names.end(), [](const std::string& name) {
+    return name.ends_with(".$S$");
+  });
+  // Every file is either decrypted whole or untouched; none is both or neither.
+  EXPECT_EQ(csv + logs, 12);
+  EXPECT_LT(csv, 12);
+  EXPECT_EQ(names.size(), 12u) << "no temporary file is left";
+}

@@ -207,6 +207,29 @@ TEST(VellunoraDecode, NoSyncGivesTheSameOutput) {
   EXPECT_FALSE(Exists(log.path));
 }
 
+TEST(VellunoraDecode, JobsGiveTheSameOutputsAsOneAtATime) {
+  for (const char* jobs : {"1", "2", "4"}) {
+    TempFolder folder;
+    std::vector<LogFile> logs;
+    for (uint32_t i = 0; i < 12; ++i) {
+      std::string name = "L";
+      name += std::to_string(i);
+      name += ".$S$";
+      logs.push_back(WriteLog(folder, name, 5000 + i * 313, i));
+    }
+    const RunResult run = RunWithPassword({"-j", jobs, folder.path()});
+    EXPECT_EQ(run.exitCode, 0) << jobs << run.err;
+    for (uint32_t i = 0; i < 12; ++i) {
+      std::string name = "L";
+      name += std::to_string(i);
+      name += ".CSV";
+      EXPECT_EQ(ReadFileBytes(folder / name), logs[i].plain) << jobs << " " << name;
+    }
+    EXPECT_EQ(folder.Names().size(), 12u) << "inputs deleted, no temporary file left";
+  }
+  EXPECT_EQ(RunWithPassword({"-j", "0", "x.$S$"}).exitCode, 1);
+}
+
 enum class Kind { Good, WrongPassword, Missing, Empty };
 
 TEST(VellunoraDecode, ExitStatusIsTheHighestOfTheBatch) {
