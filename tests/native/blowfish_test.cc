@@ -17,6 +17,8 @@
 // whose key schedule can be compared word for word.
 #define OPENSSL_SUPPRESS_DEPRECATED
 #include <openssl/blowfish.h>
+
+#include "tests/support/openssl_reference.h"
 #endif
 
 namespace {
@@ -48,10 +50,6 @@ std::unique_ptr<BlowfishContext> Keyed(const std::vector<uint8_t>& key) {
   auto context = std::make_unique<BlowfishContext>();
   BlowfishSetKey(*context, key.data(), static_cast<int32_t>(key.size()));
   return context;
-}
-
-bool SameContext(const BlowfishContext& a, const BlowfishContext& b) {
-  return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
 struct EcbVector {
@@ -445,14 +443,6 @@ TEST(Blowfish, WipeClearsEveryWord) {
 }
 
 #ifndef _WIN32
-
-bool SameBoxes(const BlowfishContext& context, const BF_KEY& reference) {
-  const uint32_t* boxes[4] = {context.S0, context.S1, context.S2, context.S3};
-  for (size_t box = 0; box < 4; ++box) {
-    if (std::memcmp(boxes[box], reference.S + 256 * box, 256 * sizeof(uint32_t)) != 0) return false;
-  }
-  return true;
-}
 
 TEST(BlowfishAgainstOpenSsl, KeyScheduleMatchesWordForWord) {
   std::mt19937 random(10);

@@ -10,10 +10,13 @@
 #include <string_view>
 
 #include "engine/md5.h"
+#include "tests/support/block_reference.h"
 
 #ifndef _WIN32
 #define OPENSSL_SUPPRESS_DEPRECATED
 #include <openssl/blowfish.h>
+
+#include "tests/support/openssl_reference.h"
 #include <openssl/evp.h>
 #endif
 
@@ -34,10 +37,6 @@ std::string RandomPassword(std::mt19937& random, size_t length) {
   std::string password(length, '\0');
   for (char& c : password) c = static_cast<char>(1 + random() % 255);
   return password;
-}
-
-bool SameContext(const BlowfishContext& a, const BlowfishContext& b) {
-  return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
 TEST(MakeKeyText, EmptyPasswordGivesDigestOfEmptyMessage) {
@@ -132,14 +131,6 @@ TEST(KeyFromPassword, SamePasswordGivesSameKeyEveryTime) {
 }
 
 #ifndef _WIN32
-
-bool SameBoxes(const BlowfishContext& context, const BF_KEY& reference) {
-  const uint32_t* boxes[4] = {context.S0, context.S1, context.S2, context.S3};
-  for (size_t box = 0; box < 4; ++box) {
-    if (std::memcmp(boxes[box], reference.S + 256 * box, 256 * sizeof(uint32_t)) != 0) return false;
-  }
-  return true;
-}
 
 std::string OpenSslMd5Hex(std::string_view bytes) {
   uint8_t digest[EVP_MAX_MD_SIZE];

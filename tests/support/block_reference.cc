@@ -1,5 +1,7 @@
 #include "tests/support/block_reference.h"
 
+#include <cstring>
+
 void DecryptOneByOne(const BlowfishContext& context, uint8_t* blocks, size_t blockCount) {
   for (size_t i = 0; i < blockCount; ++i) {
     uint8_t* block = blocks + 8 * i;
@@ -20,4 +22,8 @@ std::vector<uint8_t> RandomBytes(std::mt19937& random, size_t count) {
   std::vector<uint8_t> bytes(count);
   for (auto& byte : bytes) byte = static_cast<uint8_t>(random());
   return bytes;
+}
+
+bool SameContext(const BlowfishContext& a, const BlowfishContext& b) {
+  return std::memcmp(&a, &b, sizeof a) == 0;
 }

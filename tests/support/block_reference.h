@@ -13,3 +13,6 @@
 void DecryptOneByOne(const BlowfishContext& context, uint8_t* blocks, size_t blockCount);
 
 std::vector<uint8_t> RandomBytes(std::mt19937& random, size_t count);
+
+// Whether two contexts hold the same key schedule, word for word.
+bool SameContext(const BlowfishContext& a, const BlowfishContext& b);
