@@ -68,6 +68,7 @@ DecryptOptions DecryptOptionsFor(const BatchJob& job, const std::string& input) 
   decrypt.replaceExisting = options.replaceExisting;
   decrypt.deleteInput = options.mode == RunMode::Decrypt && !options.keepInputs;
   decrypt.syncToDisk = options.syncToDisk;
+  decrypt.workers = job.threadsPerFile;
   const bool showProgress = options.verbosity == Verbosity::Verbose;
   decrypt.progress = [&job, &input, showProgress](uint64_t done, uint64_t total) {
     if (job.interruptRequested && job.interruptRequested()) return false;
@@ -245,8 +246,8 @@ BatchOutcome RunSequentially(const BatchJob& job, const std::vector<std::string>
 BatchOutcome RunInParallel(const BatchJob& job, const std::vector<std::string>& inputs,
                            unsigned workers) {
   LockedSink sink(job.sink);
-  const BatchJob shared{job.options, job.password, job.standardOutput, job.interruptRequested,
-                        sink};
+  const BatchJob shared{job.options,          job.password, job.standardOutput,
+                        job.interruptRequested, sink,         job.threadsPerFile};
   std::atomic<size_t> next{0};
   std::atomic<bool> interrupted{false};
   std::mutex resultMutex;
@@ -282,15 +283,31 @@ BatchOutcome RunInParallel(const BatchJob& job, const std::vector<std::string>& 
 
 }  // namespace
 
+namespace {
+
+unsigned ThreadsWanted(const Options& options) {
+  const unsigned wanted = options.jobs != 0 ? options.jobs : std::thread::hardware_concurrency();
+  return std::max(wanted, 1u);
+}
+
+}  // namespace
+
 unsigned WorkerCount(const Options& options, size_t fileCount) {
   // Decrypted bytes on standard output must come file after file.
   if (options.mode == RunMode::ToStandardOutput) return 1;
-  unsigned wanted = options.jobs != 0 ? options.jobs : std::thread::hardware_concurrency();
-  if (wanted == 0) wanted = 1;
-  return static_cast<unsigned>(std::min<size_t>(wanted, std::max<size_t>(fileCount, 1)));
+  return static_cast<unsigned>(
+      std::min<size_t>(ThreadsWanted(options), std::max<size_t>(fileCount, 1)));
+}
+
+unsigned ThreadsPerFile(const Options& options, size_t fileCount) {
+  if (options.mode != RunMode::Decrypt) return 1;
+  return ThreadsWanted(options) / WorkerCount(options, fileCount);
 }
 
 BatchOutcome RunBatch(const BatchJob& job, const std::vector<std::string>& inputs) {
+  BatchJob planned = job;
+  planned.threadsPerFile = ThreadsPerFile(job.options, inputs.size());
   const unsigned workers = WorkerCount(job.options, inputs.size());
-  return workers <= 1 ? RunSequentially(job, inputs) : RunInParallel(job, inputs, workers);
+  return workers <= 1 ? RunSequentially(planned, inputs)
+                      : RunInParallel(planned, inputs, workers);
 }

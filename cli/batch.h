@@ -70,6 +70,7 @@ struct BatchJob {
   platform::File* standardOutput = nullptr;  // with RunMode::ToStandardOutput
   std::function<bool()> interruptRequested;  // asked between buffers and between files
   BatchSink& sink;
+  unsigned threadsPerFile = 1;               // workers that share one file's blocks
 };
 
 struct FileOutcome {
@@ -93,6 +94,10 @@ BatchOutcome RunBatch(const BatchJob& job, const std::vector<std::string>& input
 // How many files are decrypted at once: -j, else one per processor core, never more than
 // there are files, and one when the decrypted bytes go to standard output.
 unsigned WorkerCount(const Options& options, size_t fileCount);
+
+// How many threads share each file's blocks: the threads that the files at once leave
+// over (one big file gets them all); one unless files are being decrypted to files.
+unsigned ThreadsPerFile(const Options& options, size_t fileCount);
 
 // The exit status a file's result stands for.
 int ExitCodeFor(const DecryptResult& result);

@@ -65,7 +65,7 @@ const char kTestHelp[] = "暗号パスを確かめるだけで、何も書かず
 const char kNoSyncHelp[] = "ディスクへの書き込みの完了を待たない（速いが、停電に弱い）";
 const char kQuietHelp[] = "エラー以外は表示しない";
 const char kVerboseHelp[] = "ファイルごとに結果を表示する（端末では大きなファイルの進み具合も）";
-const char kJobsHelp[] = "同時に複号化するファイルの数（既定: CPU のコア数）";
+const char kJobsHelp[] = "同時に使うスレッドの数。ファイルが少ないときは大きなファイルを分けて複号化する（既定: CPU のコア数）";
 const char kHelpHelp[] = "この説明を表示して終わる";
 const char kVersionHelp[] = "版を表示して終わる";
 

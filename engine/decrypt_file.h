@@ -40,8 +40,13 @@ struct DecryptOptions {
   bool replaceExisting = true;  // an existing output is replaced by the whole new one
   bool deleteInput = true;      // delete the input once its output is complete and on disk
   bool syncToDisk = true;       // flush output and folder to the disk before deleting
-  // Called after each buffer with the bytes decrypted so far and the input's size;
-  // returning false stops the file as Interrupted, with its partial output removed.
+  // Threads that decrypt the file side by side, each its own range of blocks, with
+  // positioned reads and writes (mode File; a file of less than a few buffers per thread
+  // takes fewer).
+  unsigned workers = 1;
+  // Called with the bytes decrypted so far and the input's size: after each buffer, or with
+  // several workers every few hundredths of a second, always on the calling thread.
+  // Returning false stops the file as Interrupted, with its partial output removed.
   std::function<bool(uint64_t done, uint64_t total)> progress;
 };
 

@@ -61,6 +61,10 @@ class File {
   Result<size_t> Read(std::span<uint8_t> buffer);
   // Writes every byte or reports why not; a short write is an error.
   SystemError WriteAll(std::span<const uint8_t> data);
+  // The same at a position, leaving the file position alone, so that several threads can
+  // each work on their own part of one file: pread / pwrite, ReadFile / WriteFile at an offset.
+  Result<size_t> ReadAt(uint64_t offset, std::span<uint8_t> buffer);
+  SystemError WriteAllAt(uint64_t offset, std::span<const uint8_t> data);
   // Forces written data to the disk (FlushFileBuffers / fsync).
   SystemError Flush();
   std::optional<FileIdentity> Identity() const;

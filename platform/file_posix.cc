@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <utility>
 
+#include "platform/fault_injection.h"
 #include "platform/file.h"
 
 namespace platform {
@@ -21,6 +22,43 @@ auto RetryOnInterrupt(Call call) {
     result = call();
   } while (result == -1 && errno == EINTR);
   return result;
+}
+
+// Reads until buffer is full or the end of the file; call(data, count, done) is one read of
+// count bytes into data, done bytes into the buffer.
+template <typename ReadCall>
+Result<size_t> ReadFully(std::span<uint8_t> buffer, ReadCall call) {
+  size_t total = 0;
+  while (total < buffer.size()) {
+    if (const auto injected = fault::Take(fault::Operation::Read)) {
+      return {std::nullopt, injected.error};
+    }
+    const ssize_t count =
+        RetryOnInterrupt([&] { return call(buffer.data() + total, buffer.size() - total, total); });
+    if (count < 0) return {std::nullopt, LastError()};
+    if (count == 0) break;
+    total += static_cast<size_t>(count);
+  }
+  return {total, 0};
+}
+
+// Writes every byte of data; call(data, count, done) is one write.
+template <typename WriteCall>
+SystemError WriteFully(std::span<const uint8_t> data, WriteCall call) {
+  size_t total = 0;
+  while (total < data.size()) {
+    size_t wanted = data.size() - total;
+    if (const auto injected = fault::Take(fault::Operation::Write)) {
+      if (!injected.shortWrite) return injected.error;
+      wanted = (wanted + 1) / 2;
+    }
+    const ssize_t count = RetryOnInterrupt([&] { return call(data.data() + total, wanted, total); });
+    if (count < 0) return LastError();
+    // A write that moves nothing would loop for ever; the disk is as good as full.
+    if (count == 0) return static_cast<SystemError>(ENOSPC);
+    total += static_cast<size_t>(count);
+  }
+  return 0;
 }
 
 }  // namespace
@@ -58,6 +96,7 @@ File& File::operator=(File&& other) noexcept {
 File::~File() { Close(); }
 
 Result<File> File::OpenExclusiveForReading(const std::string& path) {
+  if (const auto injected = fault::Take(fault::Operation::Open)) return {std::nullopt, injected.error};
   File file(RetryOnInterrupt([&] { return open(path.c_str(), O_RDONLY | O_CLOEXEC); }), true);
   if (!file.IsOpen()) return {std::nullopt, LastError()};
   // Another decoder working on the same input holds this lock: the file is busy, as
@@ -72,6 +111,9 @@ Result<File> File::OpenExclusiveForReading(const std::string& path) {
 }
 
 Result<File> File::CreateExclusiveNew(const std::string& path) {
+  if (const auto injected = fault::Take(fault::Operation::Create)) {
+    return {std::nullopt, injected.error};
+  }
   File file(RetryOnInterrupt([&] {
               return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             }),
@@ -88,31 +130,31 @@ File File::StandardOutput() { return File(STDOUT_FILENO, false); }
 bool File::IsOpen() const { return descriptor_ >= 0; }
 
 Result<size_t> File::Read(std::span<uint8_t> buffer) {
-  size_t total = 0;
-  while (total < buffer.size()) {
-    const ssize_t count = RetryOnInterrupt(
-        [&] { return read(descriptor_, buffer.data() + total, buffer.size() - total); });
-    if (count < 0) return {std::nullopt, LastError()};
-    if (count == 0) break;
-    total += static_cast<size_t>(count);
-  }
-  return {total, 0};
+  return ReadFully(buffer, [&](uint8_t* data, size_t count, size_t) {
+    return read(descriptor_, data, count);
+  });
+}
+
+Result<size_t> File::ReadAt(uint64_t offset, std::span<uint8_t> buffer) {
+  return ReadFully(buffer, [&](uint8_t* data, size_t count, size_t done) {
+    return pread(descriptor_, data, count, static_cast<off_t>(offset + done));
+  });
 }
 
 SystemError File::WriteAll(std::span<const uint8_t> data) {
-  size_t total = 0;
-  while (total < data.size()) {
-    const ssize_t count = RetryOnInterrupt(
-        [&] { return write(descriptor_, data.data() + total, data.size() - total); });
-    if (count < 0) return LastError();
-    // A write that moves nothing would loop for ever; the disk is as good as full.
-    if (count == 0) return static_cast<SystemError>(ENOSPC);
-    total += static_cast<size_t>(count);
-  }
-  return 0;
+  return WriteFully(data, [&](const uint8_t* bytes, size_t count, size_t) {
+    return write(descriptor_, bytes, count);
+  });
+}
+
+SystemError File::WriteAllAt(uint64_t offset, std::span<const uint8_t> data) {
+  return WriteFully(data, [&](const uint8_t* bytes, size_t count, size_t done) {
+    return pwrite(descriptor_, bytes, count, static_cast<off_t>(offset + done));
+  });
 }
 
 SystemError File::Flush() {
+  if (const auto injected = fault::Take(fault::Operation::Flush)) return injected.error;
   return RetryOnInterrupt([&] { return fsync(descriptor_); }) == 0 ? 0 : LastError();
 }
 
@@ -125,15 +167,19 @@ std::optional<FileIdentity> File::Identity() const {
 SystemError File::Close() {
   const int descriptor = std::exchange(descriptor_, -1);
   if (descriptor < 0 || !owned_) return 0;
+  const auto injected = fault::Take(fault::Operation::Close);
   // close() is not retried on EINTR: on Linux the descriptor is already released.
-  return close(descriptor) == 0 ? 0 : LastError();
+  const SystemError error = close(descriptor) == 0 ? 0 : LastError();
+  return injected ? injected.error : error;
 }
 
 SystemError DeleteFilePath(const std::string& path) {
+  if (const auto injected = fault::Take(fault::Operation::Delete)) return injected.error;
   return unlink(path.c_str()) == 0 ? 0 : LastError();
 }
 
 SystemError MoveFilePath(const std::string& from, const std::string& to, bool replaceExisting) {
+  if (const auto injected = fault::Take(fault::Operation::Move)) return injected.error;
   if (replaceExisting) return rename(from.c_str(), to.c_str()) == 0 ? 0 : LastError();
   // link() fails with EEXIST instead of replacing, which rename() cannot be told to do
   // portably; the temporary name is dropped once the final one exists.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/fault_injection.h"
 #include "platform/file.h"
 #include "platform/win_handles.h"
 
@@ -11,6 +12,58 @@ namespace {
 
 SystemError LastError() { return static_cast<SystemError>(GetLastError()); }
 
+// One system call moves at most this much.
+constexpr size_t kLargestCall = size_t{1} << 30;
+
+// An OVERLAPPED that makes a call on a synchronous handle work at offset.
+OVERLAPPED At(uint64_t offset) {
+  OVERLAPPED position{};
+  position.Offset = static_cast<DWORD>(offset);
+  position.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  return position;
+}
+
+// Reads until buffer is full or the end of the file; call(data, count, done, &read) is one
+// ReadFile of count bytes into data, done bytes into the buffer.
+template <typename ReadCall>
+Result<size_t> ReadFully(std::span<uint8_t> buffer, ReadCall call) {
+  size_t total = 0;
+  while (total < buffer.size()) {
+    if (const auto injected = fault::Take(fault::Operation::Read)) {
+      return {std::nullopt, injected.error};
+    }
+    const DWORD wanted = static_cast<DWORD>(std::min(buffer.size() - total, kLargestCall));
+    DWORD count = 0;
+    if (!call(buffer.data() + total, wanted, total, &count)) {
+      const SystemError error = LastError();
+      // A pipe whose writer has gone, or a positioned read past the end, is the end of the
+      // input, not a failure.
+      if (error == ERROR_BROKEN_PIPE || error == ERROR_HANDLE_EOF) break;
+      return {std::nullopt, error};
+    }
+    if (count == 0) break;
+    total += count;
+  }
+  return {total, 0};
+}
+
+// Writes every byte of data; call(data, count, done, &written) is one WriteFile.
+template <typename WriteCall>
+SystemError WriteFully(std::span<const uint8_t> data, WriteCall call) {
+  size_t total = 0;
+  while (total < data.size()) {
+    size_t wanted = std::min(data.size() - total, kLargestCall);
+    if (const auto injected = fault::Take(fault::Operation::Write)) {
+      if (!injected.shortWrite) return injected.error;
+      wanted = (wanted + 1) / 2;
+    }
+    DWORD count = 0;
+    if (!call(data.data() + total, static_cast<DWORD>(wanted), total, &count)) return LastError();
+    if (count == 0) return ERROR_DISK_FULL;
+    total += count;
+  }
+  return 0;
+}
 
 FileIdentity IdentityFrom(const BY_HANDLE_FILE_INFORMATION& info) {
   return FileIdentity{info.dwVolumeSerialNumber,
@@ -60,6 +113,7 @@ File& File::operator=(File&& other) noexcept {
 File::~File() { Close(); }
 
 Result<File> File::OpenExclusiveForReading(const std::string& path) {
+  if (const auto injected = fault::Take(fault::Operation::Open)) return {std::nullopt, injected.error};
   File file(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr),
             true);
@@ -68,6 +122,9 @@ Result<File> File::OpenExclusiveForReading(const std::string& path) {
 }
 
 Result<File> File::CreateExclusiveNew(const std::string& path) {
+  if (const auto injected = fault::Take(fault::Operation::Create)) {
+    return {std::nullopt, injected.error};
+  }
   File file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                         FILE_ATTRIBUTE_NORMAL, nullptr),
             true);
@@ -83,35 +140,35 @@ File File::StandardOutput() {
 bool File::IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
 
 Result<size_t> File::Read(std::span<uint8_t> buffer) {
-  size_t total = 0;
-  while (total < buffer.size()) {
-    const DWORD wanted = static_cast<DWORD>(std::min<size_t>(buffer.size() - total, 1u << 30));
-    DWORD count = 0;
-    if (!ReadFile(handle_, buffer.data() + total, wanted, &count, nullptr)) {
-      const SystemError error = LastError();
-      // A pipe whose writer has gone is the end of the input, not a failure.
-      if (error == ERROR_BROKEN_PIPE) break;
-      return {std::nullopt, error};
-    }
-    if (count == 0) break;
-    total += count;
-  }
-  return {total, 0};
+  return ReadFully(buffer, [&](uint8_t* data, DWORD count, size_t, DWORD* read) {
+    return ReadFile(handle_, data, count, read, nullptr);
+  });
+}
+
+Result<size_t> File::ReadAt(uint64_t offset, std::span<uint8_t> buffer) {
+  return ReadFully(buffer, [&](uint8_t* data, DWORD count, size_t done, DWORD* read) {
+    OVERLAPPED position = At(offset + done);
+    return ReadFile(handle_, data, count, read, &position);
+  });
 }
 
 SystemError File::WriteAll(std::span<const uint8_t> data) {
-  size_t total = 0;
-  while (total < data.size()) {
-    const DWORD wanted = static_cast<DWORD>(std::min<size_t>(data.size() - total, 1u << 30));
-    DWORD count = 0;
-    if (!WriteFile(handle_, data.data() + total, wanted, &count, nullptr)) return LastError();
-    if (count == 0) return ERROR_DISK_FULL;
-    total += count;
-  }
-  return 0;
+  return WriteFully(data, [&](const uint8_t* bytes, DWORD count, size_t, DWORD* written) {
+    return WriteFile(handle_, bytes, count, written, nullptr);
+  });
 }
 
-SystemError File::Flush() { return FlushFileBuffers(handle_) ? 0 : LastError(); }
+SystemError File::WriteAllAt(uint64_t offset, std::span<const uint8_t> data) {
+  return WriteFully(data, [&](const uint8_t* bytes, DWORD count, size_t done, DWORD* written) {
+    OVERLAPPED position = At(offset + done);
+    return WriteFile(handle_, bytes, count, written, &position);
+  });
+}
+
+SystemError File::Flush() {
+  if (const auto injected = fault::Take(fault::Operation::Flush)) return injected.error;
+  return FlushFileBuffers(handle_) ? 0 : LastError();
+}
 
 std::optional<FileIdentity> File::Identity() const {
   BY_HANDLE_FILE_INFORMATION info{};
@@ -122,14 +179,18 @@ std::optional<FileIdentity> File::Identity() const {
 SystemError File::Close() {
   const HANDLE handle = std::exchange(handle_, INVALID_HANDLE_VALUE);
   if (handle == INVALID_HANDLE_VALUE || !owned_) return 0;
-  return CloseHandle(handle) ? 0 : LastError();
+  const auto injected = fault::Take(fault::Operation::Close);
+  const SystemError error = CloseHandle(handle) ? 0 : LastError();
+  return injected ? injected.error : error;
 }
 
 SystemError DeleteFilePath(const std::string& path) {
+  if (const auto injected = fault::Take(fault::Operation::Delete)) return injected.error;
   return DeleteFileA(path.c_str()) ? 0 : LastError();
 }
 
 SystemError MoveFilePath(const std::string& from, const std::string& to, bool replaceExisting) {
+  if (const auto injected = fault::Take(fault::Operation::Move)) return injected.error;
   // Write-through: the call returns once the new name is on the disk, so the input may go.
   const DWORD flags = MOVEFILE_WRITE_THROUGH | (replaceExisting ? MOVEFILE_REPLACE_EXISTING : 0);
   return MoveFileExA(from.c_str(), to.c_str(), flags) ? 0 : LastError();

@@ -264,24 +264,44 @@ TEST(WorkerCount, FollowsJobsFilesAndStandardOutput) {
     RunMode mode;
     size_t files;
     unsigned expected;
+    unsigned perFile;
   };
   const Case cases[] = {
-      {4, RunMode::Decrypt, 10, 4},
-      {4, RunMode::Decrypt, 3, 3},
-      {4, RunMode::Decrypt, 0, 1},
-      {1, RunMode::Decrypt, 10, 1},
-      {4, RunMode::CheckPassword, 10, 4},
-      {4, RunMode::ToStandardOutput, 10, 1},
+      {4, RunMode::Decrypt, 10, 4, 1},
+      {4, RunMode::Decrypt, 3, 3, 1},
+      {5, RunMode::Decrypt, 2, 2, 2},
+      {4, RunMode::Decrypt, 1, 1, 4},
+      {4, RunMode::Decrypt, 0, 1, 4},
+      {1, RunMode::Decrypt, 10, 1, 1},
+      {4, RunMode::CheckPassword, 10, 4, 1},
+      {4, RunMode::CheckPassword, 1, 1, 1},
+      {4, RunMode::ToStandardOutput, 10, 1, 1},
+      {4, RunMode::ToStandardOutput, 1, 1, 1},
   };
   for (const Case& c : cases) {
     Options options;
     options.jobs = c.jobs;
     options.mode = c.mode;
     EXPECT_EQ(WorkerCount(options, c.files), c.expected) << c.jobs << " " << c.files;
+    EXPECT_EQ(ThreadsPerFile(options, c.files), c.perFile) << c.jobs << " " << c.files;
   }
   Options cores;
   EXPECT_GE(WorkerCount(cores, 1000), 1u);
   EXPECT_LE(WorkerCount(cores, 2), 2u);
+  EXPECT_GE(ThreadsPerFile(cores, 1), 1u);
+}
+
+TEST(RunBatch, OneLargeFileSharedByTwoThreadsGivesTheSameBytesAndFullProgress) {
+  BatchFixture batch;
+  batch.options.jobs = 2;
+  batch.options.verbosity = Verbosity::Verbose;
+  const auto cipher = MakeSampleLog(kPassword, 9 * 1024 * 1024 + 3, 7);
+  WriteFileBytes(batch.folder / "big.$S$", cipher);
+  EXPECT_EQ(RunBatch(batch.Job(), {batch.folder / "big.$S$"}).exitCode, kExitSuccess);
+  EXPECT_EQ(ReadFileBytes(batch.folder / "big.CSV"), ReferenceDecrypt(kPassword, cipher));
+  EXPECT_EQ(batch.folder.Names(), std::vector<std::string>{"big.CSV"});
+  ASSERT_FALSE(batch.sink.progress.empty());
+  EXPECT_EQ(batch.sink.progress.back(), "vellunora-decode: " + batch.folder / "big.$S$" + ": 100%");
 }
 
 TEST(RunBatch, ParallelWorkersDecryptEveryFileAndTheWorstExitCodeWins) {

@@ -192,6 +192,46 @@ TEST(DecryptLogFile, ProgressReachesTheInputSize) {
   EXPECT_EQ(last, kLargeSize);
 }
 
+// Several workers must give exactly the bytes of one: every split, every tail length,
+// files too small to split at all.
+TEST(DecryptLogFile, SideBySideWorkersGiveTheSameBytesAsOne) {
+  constexpr size_t kMiB = 1024 * 1024;
+  const struct {
+    size_t size;
+    unsigned workers;
+  } cases[] = {{kLargeSize, 2},       {2 * kMiB - 1, 2},     {2 * kMiB + 5, 2}, {4 * kMiB, 3},
+               {5 * kMiB + 3, 4},     {3 * kMiB + 7, 8},     {256 * 1024, 2},   {17, 4}};
+  for (const auto& c : cases) {
+    Fixture f(c.size, static_cast<uint32_t>(c.size + c.workers));
+    DecryptOptions options;
+    options.workers = c.workers;
+    uint64_t last = 0;
+    options.progress = [&](uint64_t done, uint64_t total) {
+      EXPECT_EQ(total, c.size);
+      EXPECT_GE(done, last);
+      last = done;
+      return true;
+    };
+    const DecryptResult result = f.Run(options);
+    ASSERT_EQ(result.status, DecryptStatus::Done) << c.size << " x" << c.workers;
+    const Bytes output = ReadFileBytes(f.output);
+    EXPECT_EQ(output, ReferenceDecrypt(kPassword, f.cipher)) << c.size << " x" << c.workers;
+    EXPECT_EQ(result.bytesWritten, (c.size + 7) / 8 * 8);
+    EXPECT_EQ(last, c.size);
+    EXPECT_EQ(f.folder.Names(), std::vector<std::string>{"LOG1.CSV"});
+  }
+}
+
+TEST(DecryptLogFile, InterruptingSideBySideWorkersRemovesThePartialOutput) {
+  Fixture f(6 * 1024 * 1024 + 1);
+  DecryptOptions options;
+  options.workers = 2;
+  options.progress = [](uint64_t, uint64_t) { return false; };
+  EXPECT_EQ(f.Run(options).status, DecryptStatus::Interrupted);
+  EXPECT_TRUE(f.InputIntact());
+  EXPECT_EQ(f.folder.Names(), std::vector<std::string>{"LOG1.$S$"});
+}
+
 TEST(DecryptLogFile, InputHeldByAnotherOpenerIsUnreadable) {
   Fixture f(64);
   auto holder = platform::File::OpenExclusiveForReading(f.input);
