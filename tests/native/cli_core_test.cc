@@ -17,6 +17,7 @@
 #include "cli/password.h"
 #include "engine/output_path.h"
 #include "tests/support/log_fixture.h"
+#include "tests/support/recording_sink.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -143,17 +144,6 @@ TEST(ExitCodeFor, WrongPasswordIsTwoOtherFailuresOne) {
   notDeleted.inputDeleteFailed = true;
   EXPECT_EQ(ExitCodeFor(notDeleted), 1);
 }
-
-class RecordingSink : public BatchSink {
- public:
-  void Error(std::string_view line) override { errors.emplace_back(line); }
-  void Info(std::string_view line) override { infos.emplace_back(line); }
-  void Progress(std::string_view text) override { progress.emplace_back(text); }
-
-  std::vector<std::string> errors;
-  std::vector<std::string> infos;
-  std::vector<std::string> progress;
-};
 
 void WriteLog(const std::string& path, size_t length = 64, uint32_t seed = 1) {
   WriteFileBytes(path, MakeSampleLog(kPassword, length, seed));

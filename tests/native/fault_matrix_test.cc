@@ -1,0 +1,244 @@
+// Every file operation of a decryption failing in turn, for the dialog's path and for the
+// command line's modes: whatever fails, the input is intact or the output whole and the
+// input gone, no temporary file stays, and a file under the final name is always whole.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "cli/batch.h"
+#include "cli/messages.h"
+#include "engine/decode_file.h"
+#include "engine/messages.h"
+#include "engine/output_path.h"
+#include "platform/fault_injection.h"
+#include "platform/file.h"
+#include "tests/support/log_fixture.h"
+#include "tests/support/recording_host.h"
+#include "tests/support/recording_sink.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+using platform::SystemError;
+using platform::fault::Operation;
+using Bytes = std::vector<uint8_t>;
+
+constexpr char kPassword[] = "matrix";
+constexpr size_t kBuffer = 256 * 1024;
+// Eight whole buffers and a 13-byte tail: large enough for two workers, and the read that
+// brings the tail is the ninth.
+constexpr size_t kInputSize = 8 * kBuffer + 13;
+
+#ifdef _WIN32
+constexpr SystemError kAccessDenied = 5;   // ERROR_ACCESS_DENIED
+constexpr SystemError kReadFault = 30;     // ERROR_READ_FAULT
+constexpr SystemError kDiskFull = 112;     // ERROR_DISK_FULL
+constexpr SystemError kWriteFault = 29;    // ERROR_WRITE_FAULT
+constexpr SystemError kSharing = 32;       // ERROR_SHARING_VIOLATION
+#else
+constexpr SystemError kAccessDenied = 13;  // EACCES
+constexpr SystemError kReadFault = 5;      // EIO
+constexpr SystemError kDiskFull = 28;      // ENOSPC
+constexpr SystemError kWriteFault = 5;     // EIO
+constexpr SystemError kSharing = 11;       // EWOULDBLOCK, a lock held elsewhere
+#endif
+
+enum class Outcome {
+  InputKept,        // failed before the output was whole: nothing of it stays
+  OutputWhole,      // done, input deleted
+  DeleteFailed,     // done, output whole, input still there and reported
+};
+
+struct Fault {
+  const char* name;
+  Operation operation;
+  unsigned nth;
+  SystemError error;
+  bool shortWrite;
+  DecryptStatus status;  // for InputKept
+  Outcome outcome;
+};
+
+const Fault kFaults[] = {
+    {"open input", Operation::Open, 1, kSharing, false, DecryptStatus::InputUnreadable, Outcome::InputKept},
+    {"create output", Operation::Create, 1, kAccessDenied, false, DecryptStatus::OutputUnwritable, Outcome::InputKept},
+    {"read block 0", Operation::Read, 1, kReadFault, false, DecryptStatus::InputUnreadable, Outcome::InputKept},
+    {"read in the middle", Operation::Read, 4, kReadFault, false, DecryptStatus::InputUnreadable, Outcome::InputKept},
+    {"read the tail", Operation::Read, 9, kReadFault, false, DecryptStatus::InputUnreadable, Outcome::InputKept},
+    {"write the first buffer", Operation::Write, 1, kDiskFull, false, DecryptStatus::OutputUnwritable, Outcome::InputKept},
+    {"write in the middle", Operation::Write, 4, kDiskFull, false, DecryptStatus::OutputUnwritable, Outcome::InputKept},
+    {"short write", Operation::Write, 2, kDiskFull, true, DecryptStatus::OutputUnwritable, Outcome::InputKept},
+    {"flush", Operation::Flush, 1, kWriteFault, false, DecryptStatus::OutputUnwritable, Outcome::InputKept},
+    {"close output", Operation::Close, 1, kWriteFault, false, DecryptStatus::OutputUnwritable, Outcome::InputKept},
+    {"move to the final name", Operation::Move, 1, kAccessDenied, false, DecryptStatus::OutputUnwritable, Outcome::InputKept},
+    {"delete input", Operation::Delete, 1, kAccessDenied, false, DecryptStatus::Done, Outcome::DeleteFailed},
+};
+
+enum class FrontEnd { Dialog, CommandLine, CommandLineKeep, CommandLineForce, CommandLineTwoThreads };
+
+const char* NameOf(FrontEnd frontEnd) {
+  switch (frontEnd) {
+    case FrontEnd::Dialog: return "dialog";
+    case FrontEnd::CommandLine: return "command line";
+    case FrontEnd::CommandLineKeep: return "command line -k";
+    case FrontEnd::CommandLineForce: return "command line -f";
+    case FrontEnd::CommandLineTwoThreads: return "command line -j 2";
+  }
+  return "?";
+}
+
+// The outputs that already exist before the run: the dialog and -f replace them, and must
+// never lose them to a failed run.
+bool HasStaleOutput(FrontEnd frontEnd) {
+  return frontEnd == FrontEnd::Dialog || frontEnd == FrontEnd::CommandLineForce;
+}
+
+bool KeepsInput(FrontEnd frontEnd) { return frontEnd == FrontEnd::CommandLineKeep; }
+
+struct Cell {
+  TempFolder folder;
+  std::string input = folder / "LOG1.$S$";
+  std::string output = folder / "LOG1.CSV";
+  Bytes cipher = MakeSampleLog(kPassword, kInputSize, 3);
+  Bytes plaintext = ReferenceDecrypt(kPassword, cipher);
+  Bytes stale = Bytes(100, 'x');
+
+  explicit Cell(FrontEnd frontEnd) {
+    WriteFileBytes(input, cipher);
+    if (HasStaleOutput(frontEnd)) WriteFileBytes(output, stale);
+  }
+};
+
+struct Observed {
+  std::vector<std::string> events;  // the dialog's
+  std::vector<std::string> errors;  // the command line's
+  int exitCode = 0;
+};
+
+Observed RunDialog(const Cell& cell) {
+  RecordingHost host;
+  host.password = kPassword;
+  host.outputFolder = cell.folder.path();
+  DecodeFile(host, cell.input);
+  return {host.events, {}, 0};
+}
+
+Observed RunCommandLine(const Cell& cell, FrontEnd frontEnd) {
+  Options options;
+  options.jobs = frontEnd == FrontEnd::CommandLineTwoThreads ? 2 : 1;
+  options.keepInputs = frontEnd == FrontEnd::CommandLineKeep;
+  options.replaceExisting = frontEnd == FrontEnd::CommandLineForce;
+  RecordingSink sink;
+  const BatchJob job{options, kPassword, nullptr, [] { return false; }, sink};
+  const BatchOutcome outcome = RunBatch(job, {cell.input});
+  return {{}, sink.errors, outcome.exitCode};
+}
+
+// The failure table's answer for the dialog and the command line's lines and exit code.
+void ExpectReport(const Cell& cell, FrontEnd frontEnd, const Fault& fault, bool fired,
+                  const Observed& seen) {
+  const bool failed = fired && fault.outcome == Outcome::InputKept;
+  const bool deleteFailed = fired && fault.outcome == Outcome::DeleteFailed;
+  if (frontEnd == FrontEnd::Dialog) {
+    const std::vector<std::string> hardFailure = {
+        std::string("say:") + kDecodeFailedText + "|" + kMessageTitle, "stop", "pause:1000",
+        "close"};
+    EXPECT_EQ(seen.events, failed ? hardFailure : std::vector<std::string>{"done"});
+    return;
+  }
+  std::vector<std::string> lines;
+  if (failed) {
+    DecryptResult result;
+    result.status = fault.status;
+    result.error = fault.error;
+    lines.push_back(messages::FileFailed(cell.input, cell.output, result));
+  } else if (deleteFailed) {
+    lines.push_back(messages::InputNotDeleted(cell.input, fault.error));
+  }
+  EXPECT_EQ(seen.errors, lines);
+  EXPECT_EQ(seen.exitCode, failed || deleteFailed ? kExitFailure : kExitSuccess);
+}
+
+// The promise itself, whatever the report said.
+void ExpectNothingLost(const Cell& cell, FrontEnd frontEnd, const Fault& fault, bool fired) {
+  const std::vector<std::string> names = cell.folder.Names();
+  for (const std::string& name : names) {
+    EXPECT_TRUE(name == "LOG1.$S$" || name == "LOG1.CSV") << "left behind: " << name;
+  }
+  const bool inputThere = std::count(names.begin(), names.end(), "LOG1.$S$") == 1;
+  const bool outputThere = std::count(names.begin(), names.end(), "LOG1.CSV") == 1;
+  const Bytes output = outputThere ? ReadFileBytes(cell.output) : Bytes{};
+  if (inputThere) {
+    EXPECT_EQ(ReadFileBytes(cell.input), cell.cipher) << "the input changed";
+  }
+  if (outputThere) {
+    EXPECT_TRUE(output == cell.plaintext || (HasStaleOutput(frontEnd) && output == cell.stale))
+        << "a file under the final name is not whole";
+  }
+  EXPECT_TRUE(inputThere || (outputThere && output == cell.plaintext)) << "both copies lost";
+
+  const bool failed = fired && fault.outcome == Outcome::InputKept;
+  if (failed) {
+    EXPECT_TRUE(inputThere);
+    EXPECT_EQ(outputThere, HasStaleOutput(frontEnd));
+    if (outputThere) {
+      EXPECT_EQ(output, cell.stale) << "a failed run touched the old output";
+    }
+  } else {
+    EXPECT_EQ(output, cell.plaintext);
+    EXPECT_EQ(inputThere, KeepsInput(frontEnd) || fired);
+  }
+}
+
+TEST(FaultMatrix, NoFailureEverLosesTheInputOrLeavesAPartialOutput) {
+  const FrontEnd frontEnds[] = {FrontEnd::Dialog, FrontEnd::CommandLine, FrontEnd::CommandLineKeep,
+                                FrontEnd::CommandLineForce, FrontEnd::CommandLineTwoThreads};
+  int cells = 0;
+  int injected = 0;
+  for (const FrontEnd frontEnd : frontEnds) {
+    for (const Fault& fault : kFaults) {
+      SCOPED_TRACE(std::string(NameOf(frontEnd)) + ", failing: " + fault.name);
+      Cell cell(frontEnd);
+      Observed seen;
+      bool fired = false;
+      {
+        const platform::fault::ScopedFault armed(fault.operation, fault.nth, fault.error,
+                                                 fault.shortWrite);
+        seen = frontEnd == FrontEnd::Dialog ? RunDialog(cell) : RunCommandLine(cell, frontEnd);
+        fired = platform::fault::Fired();
+      }
+      // Only a kept input is never deleted; every other operation happens on every run.
+      const bool expectFired = !(fault.operation == Operation::Delete && KeepsInput(frontEnd));
+      EXPECT_EQ(fired, expectFired);
+      ExpectReport(cell, frontEnd, fault, fired, seen);
+      ExpectNothingLost(cell, frontEnd, fault, fired);
+      ++cells;
+      injected += fired ? 1 : 0;
+    }
+  }
+  std::printf("fault matrix: %d cells, %d faults injected\n", cells, injected);
+  EXPECT_EQ(cells, 60);
+}
+
+// The same run without a fault, so the matrix's expectations are known to hold at all.
+TEST(FaultMatrix, WithoutAFaultEveryFrontEndDecrypts) {
+  for (const FrontEnd frontEnd : {FrontEnd::Dialog, FrontEnd::CommandLine, FrontEnd::CommandLineKeep,
+                                  FrontEnd::CommandLineForce, FrontEnd::CommandLineTwoThreads}) {
+    SCOPED_TRACE(NameOf(frontEnd));
+    Cell cell(frontEnd);
+    const Observed seen =
+        frontEnd == FrontEnd::Dialog ? RunDialog(cell) : RunCommandLine(cell, frontEnd);
+    EXPECT_EQ(ReadFileBytes(cell.output), cell.plaintext);
+    const std::vector<std::string> expected =
+        KeepsInput(frontEnd) ? std::vector<std::string>{"LOG1.$S$", "LOG1.CSV"}
+                             : std::vector<std::string>{"LOG1.CSV"};
+    EXPECT_EQ(cell.folder.Names(), expected);
+    EXPECT_TRUE(seen.errors.empty());
+    EXPECT_EQ(seen.exitCode, 0);
+  }
+}
+
+}  // namespace
