@@ -1,7 +1,7 @@
 #include "cli/password.h"
 
 #include "cli/messages.h"
-#include "engine/secure_wipe.h"
+#include "platform/secure_wipe.h"
 #include "platform/console.h"
 #include "platform/interrupt.h"
 #include "platform/text_encoding.h"
@@ -91,7 +91,7 @@ PasswordOutcome AcquirePassword(const std::optional<std::string>& passwordFile) 
   Converted converted;
   if (passwordFile) {
     ReadFromFile(*passwordFile, converted);
-  } else if (auto variable = platform::EnvironmentTextAsCp932(kPasswordVariable)) {
+  } else if (auto variable = platform::TakeEnvironmentSecretAsCp932(kPasswordVariable)) {
     converted.text.bytes.swap(variable->bytes);
     converted.text.error = variable->error;
     converted.text.character = variable->character;

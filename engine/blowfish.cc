@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "engine/secure_wipe.h"
+#include "platform/secure_wipe.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "engine/key_text.h"
 #include "engine/messages.h"
 #include "engine/output_path.h"
-#include "engine/secure_wipe.h"
+#include "platform/secure_wipe.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "engine/md5.h"
-#include "engine/secure_wipe.h"
+#include "platform/secure_wipe.h"
 
 KeyText MakeKeyText(std::string_view passwordBytes) {
   // Fed through MD5Update directly rather than DigestText: a password is bytes, not a

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "engine/byte_order.h"
-#include "engine/secure_wipe.h"
+#include "platform/secure_wipe.h"
 
 namespace {
 

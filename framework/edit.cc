@@ -1,5 +1,7 @@
 #include "framework/edit.h"
 
+#include "platform/secure_wipe.h"
+
 TEdit::TEdit(TWinControl& parent) : TWinControl(&parent) {
   SetTabStop(true);
   SetBounds(0, 0, 121, 21);
@@ -51,16 +53,20 @@ LRESULT TEdit::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 // checked after the control took the input, and input that went over it is taken back.
 LRESULT TEdit::InputWithinLimit(UINT message, WPARAM wParam, LPARAM lParam) {
   if (maxLength_ == 0) return DefaultHandler(message, wParam, lParam);
-  const std::string before = ReadText();
+  // The copies may hold a password: they are wiped, not just freed.
+  std::string before = ReadText();
   DWORD selectionStart = 0;
   DWORD selectionEnd = 0;
   SendMessageA(Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&selectionStart),
                reinterpret_cast<LPARAM>(&selectionEnd));
   const LRESULT result = DefaultHandler(message, wParam, lParam);
-  if (ReadText().size() > static_cast<std::size_t>(maxLength_)) {
+  std::string after = ReadText();
+  if (after.size() > static_cast<std::size_t>(maxLength_)) {
     SetWindowTextA(Handle(), before.c_str());
     SendMessageA(Handle(), EM_SETSEL, selectionStart, static_cast<LPARAM>(selectionEnd));
     MessageBeep(MB_OK);
   }
+  SecureWipe(after);
+  SecureWipe(before);
   return result;
 }

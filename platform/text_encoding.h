@@ -32,7 +32,9 @@ Cp932Text UserTextToCp932(std::string_view text);
 
 // The value of an environment variable converted to code page 932 as above; nullopt when it
 // is not set. Windows takes the value in UTF-16 and converts it directly, so no character
-// becomes "?" on the way, whatever the console's code page.
-std::optional<Cp932Text> EnvironmentTextAsCp932(const char* name);
+// becomes "?" on the way, whatever the console's code page. The variable is a secret: it is
+// removed from the process's environment, its bytes overwritten where the process keeps them,
+// so no child process inherits it and no dump of the process's environment shows it.
+std::optional<Cp932Text> TakeEnvironmentSecretAsCp932(const char* name);
 
 }  // namespace platform

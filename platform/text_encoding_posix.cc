@@ -128,10 +128,15 @@ Cp932Text UserTextToCp932(std::string_view text) {
   return result;
 }
 
-std::optional<Cp932Text> EnvironmentTextAsCp932(const char* name) {
-  const char* value = std::getenv(name);
+std::optional<Cp932Text> TakeEnvironmentSecretAsCp932(const char* name) {
+  char* value = std::getenv(name);
   if (value == nullptr) return std::nullopt;
-  return UserTextToCp932(value);
+  Cp932Text result = UserTextToCp932(value);
+  // The value lives in the environment block the process started with (which
+  // /proc/<pid>/environ shows) or in memory setenv() gave it; either way it is writable.
+  explicit_bzero(value, std::strlen(value));
+  unsetenv(name);
+  return result;
 }
 
 }  // namespace platform

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "platform/text_encoding.h"
 
 namespace platform {
@@ -123,7 +125,7 @@ Cp932Text UserTextToCp932(std::string_view text) {
   return result;
 }
 
-std::optional<Cp932Text> EnvironmentTextAsCp932(const char* name) {
+std::optional<Cp932Text> TakeEnvironmentSecretAsCp932(const char* name) {
   std::wstring wideName;
   for (const char* c = name; *c != '\0'; ++c) wideName.push_back(static_cast<wchar_t>(*c));
 
@@ -145,6 +147,11 @@ std::optional<Cp932Text> EnvironmentTextAsCp932(const char* name) {
   if (!windows::WideToCodePage(value, kCodePage932, result.bytes, &result.character)) {
     result.error = TextError::Unrepresentable;
   }
+  // Overwritten in place (a value of the same length reuses its room in the environment
+  // block), then removed.
+  std::fill(value.begin(), value.end(), L' ');
+  SetEnvironmentVariableW(wideName.c_str(), value.c_str());
+  SetEnvironmentVariableW(wideName.c_str(), nullptr);
   windows::WipeText(value);
   return result;
 }

@@ -97,26 +97,40 @@ TEST(UserTextToCp932, RefusesTextThatIsNotValidInTheLocale) {
   }
 }
 
-TEST(EnvironmentTextAsCp932, ConvertsTheValueOrIsNothingWhenUnset) {
+TEST(TakeEnvironmentSecretAsCp932, ConvertsTheValueOrIsNothingWhenUnset) {
   {
     const ScopedVariable variable("VELLUNORA_TEST_VARIABLE", nullptr);
-    EXPECT_FALSE(platform::EnvironmentTextAsCp932("VELLUNORA_TEST_VARIABLE").has_value());
+    EXPECT_FALSE(platform::TakeEnvironmentSecretAsCp932("VELLUNORA_TEST_VARIABLE").has_value());
   }
   const ScopedVariable locale("LC_ALL", "C.UTF-8");
   const std::pair<const char*, std::string_view> cases[] = {{"", ""},
                                                             {"パス word", "\x83\x70\x83\x58 word"}};
   for (const auto& [value, expected] : cases) {
     const ScopedVariable variable("VELLUNORA_TEST_VARIABLE", value);
-    const auto text = platform::EnvironmentTextAsCp932("VELLUNORA_TEST_VARIABLE");
+    const auto text = platform::TakeEnvironmentSecretAsCp932("VELLUNORA_TEST_VARIABLE");
     ASSERT_TRUE(text.has_value());
     EXPECT_EQ(text->error, TextError::None);
     EXPECT_EQ(text->bytes, expected);
   }
   const ScopedVariable emoji("VELLUNORA_TEST_VARIABLE", "\xF0\x9F\x98\x80");
-  const auto text = platform::EnvironmentTextAsCp932("VELLUNORA_TEST_VARIABLE");
+  const auto text = platform::TakeEnvironmentSecretAsCp932("VELLUNORA_TEST_VARIABLE");
   ASSERT_TRUE(text.has_value());
   EXPECT_EQ(text->error, TextError::Unrepresentable);
   EXPECT_EQ(text->character, 0x1F600u);
+}
+
+// A child process gets the environment as it is when it starts, and a dump of the process
+// reads the bytes where they lie: the password must be in neither once it has been taken.
+TEST(TakeEnvironmentSecretAsCp932, RemovesTheVariableAndOverwritesItsBytes) {
+  const ScopedVariable variable("VELLUNORA_TEST_VARIABLE", "secret password");
+  const char* stored = std::getenv("VELLUNORA_TEST_VARIABLE");
+  ASSERT_NE(stored, nullptr);
+  const auto text = platform::TakeEnvironmentSecretAsCp932("VELLUNORA_TEST_VARIABLE");
+  ASSERT_TRUE(text.has_value());
+  EXPECT_EQ(text->bytes, "secret password");
+  EXPECT_EQ(std::getenv("VELLUNORA_TEST_VARIABLE"), nullptr);
+  // glibc keeps the memory setenv() gave a value, so the old bytes can be read back.
+  EXPECT_EQ(std::string(stored, 15), std::string(15, '\0'));
 }
 
 TEST(ReadFirstLineOfFile, StopsAfterTheLineBreakOrAtTheLimit) {

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <random>
 #include <string>
 #include <string_view>
@@ -37,6 +39,31 @@ std::string RandomPassword(std::mt19937& random, size_t length) {
   std::string password(length, '\0');
   for (char& c : password) c = static_cast<char>(1 + random() % 255);
   return password;
+}
+
+bool AllZero(const unsigned char* bytes, size_t size) {
+  return std::all_of(bytes, bytes + size, [](unsigned char byte) { return byte == 0; });
+}
+
+// What a key leaves behind in memory once it has done its work: nothing. The storage is
+// read back after the destructor ran (or after the digest was taken).
+TEST(SecretsInMemory, KeyScheduleAndDigestStateAreWipedAfterUse) {
+  alignas(PasswordKey) unsigned char keyStorage[sizeof(PasswordKey)];
+  auto* key = new (keyStorage) PasswordKey("secret password");
+  EXPECT_FALSE(AllZero(keyStorage, sizeof keyStorage));
+  key->~PasswordKey();
+  EXPECT_TRUE(AllZero(keyStorage, sizeof keyStorage));
+
+  alignas(MD5_CTX) unsigned char digestStorage[sizeof(MD5_CTX)];
+  auto* context = new (digestStorage) MD5_CTX;
+  MD5Init(*context);
+  const std::string_view password = "secret password";
+  MD5Update(*context, reinterpret_cast<const uint8_t*>(password.data()),
+            static_cast<uint32_t>(password.size()));
+  EXPECT_FALSE(AllZero(digestStorage, sizeof digestStorage));
+  uint8_t digest[16];
+  MD5Final(digest, *context);
+  EXPECT_TRUE(AllZero(digestStorage, sizeof digestStorage));
 }
 
 TEST(MakeKeyText, EmptyPasswordGivesDigestOfEmptyMessage) {
