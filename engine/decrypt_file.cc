@@ -164,12 +164,19 @@ DecryptResult DecryptLogFile(const BlowfishContext& key, const std::string& inpu
   if (platform::QueryPathKind(inputPath) != platform::PathKind::File) {
     return Failure(DecryptStatus::InputMissing);
   }
-  const uint64_t size = FindFileSize(inputPath);
-  if (size == 0) return Failure(DecryptStatus::InputEmpty);
-
   auto opened = File::OpenExclusiveForReading(inputPath);
-  if (!opened) return Failure(DecryptStatus::InputUnreadable, opened.error);
+  if (!opened) {
+    // Another program (another decoder) may have deleted it since it was looked at.
+    const bool gone = platform::IsNotFoundError(opened.error);
+    return Failure(gone ? DecryptStatus::InputMissing : DecryptStatus::InputUnreadable,
+                   opened.error);
+  }
   File& input = *opened.value;
+  // The size of the file held open, not of whatever the name meant a moment before.
+  const auto sized = input.Size();
+  if (!sized) return Failure(DecryptStatus::InputUnreadable, sized.error);
+  const uint64_t size = *sized.value;
+  if (size == 0) return Failure(DecryptStatus::InputEmpty);
 
   // Block 0 is checked before anything is created, so a wrong password never touches an
   // existing output.
@@ -210,7 +217,6 @@ DecryptResult DecryptLogFile(const BlowfishContext& key, const std::string& inpu
     const bool taken = !options.replaceExisting && IsNameTaken(error);
     return Failure(taken ? DecryptStatus::OutputExists : DecryptStatus::OutputUnwritable, error);
   }
-  input.Close();
   if (!options.deleteInput) return result;
 
   // The new name must be on the disk before the only other copy goes.
@@ -221,7 +227,9 @@ DecryptResult DecryptLogFile(const BlowfishContext& key, const std::string& inpu
       return result;
     }
   }
-  if (const SystemError error = platform::DeleteFilePath(inputPath)) {
+  // Deleted while still held: closed first, the input could be opened by another decoder,
+  // which would then decrypt it again or find it gone.
+  if (const SystemError error = input.DeleteWhileOpen(inputPath)) {
     result.inputDeleteFailed = true;
     result.deleteError = error;
   }

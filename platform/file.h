@@ -68,6 +68,13 @@ class File {
   // Forces written data to the disk (FlushFileBuffers / fsync).
   SystemError Flush();
   std::optional<FileIdentity> Identity() const;
+  // The open file's size now, whatever its name has come to mean since it was opened.
+  Result<uint64_t> Size() const;
+  // Deletes the file this object holds open from path, its name, before letting it go, so
+  // that no other program can open it in between. POSIX unlinks path once it still names
+  // this file; Windows marks the handle for deletion, or deletes by name after closing
+  // when the file was opened without the right to delete it. The file is closed after.
+  SystemError DeleteWhileOpen(const std::string& path);
   // Closes now and reports the close's own error; the destructor closes silently.
   SystemError Close();
 
@@ -75,6 +82,7 @@ class File {
 #ifdef _WIN32
   explicit File(void* handle, bool owned) : handle_(handle), owned_(owned) {}
   void* handle_ = reinterpret_cast<void*>(static_cast<intptr_t>(-1));
+  bool deleteAccess_ = false;
 #else
   explicit File(int descriptor, bool owned) : descriptor_(descriptor), owned_(owned) {}
   int descriptor_ = -1;
@@ -83,6 +91,9 @@ class File {
 };
 
 SystemError DeleteFilePath(const std::string& path);
+
+// Whether error says the file or a folder of its path is not there.
+bool IsNotFoundError(SystemError error);
 
 // Gives the file at from the name to, durably (write-through on Windows). With
 // replaceExisting false an existing to is left alone and the move fails.

@@ -164,6 +164,33 @@ std::optional<FileIdentity> File::Identity() const {
   return FileIdentity{static_cast<uint64_t>(status.st_dev), static_cast<uint64_t>(status.st_ino)};
 }
 
+Result<uint64_t> File::Size() const {
+  struct stat status {};
+  if (fstat(descriptor_, &status) != 0) return {std::nullopt, LastError()};
+  return {static_cast<uint64_t>(status.st_size), 0};
+}
+
+SystemError File::DeleteWhileOpen(const std::string& path) {
+  if (const auto injected = fault::Take(fault::Operation::Delete)) {
+    Close();
+    return injected.error;
+  }
+  // Held open and locked, the file cannot be taken by another decoder, but its name could
+  // have been given to another file meanwhile: that one is not ours to delete.
+  const auto named = IdentityOfPath(path);
+  const auto held = Identity();
+  SystemError error = 0;
+  if (!named) {
+    error = LastError();
+  } else if (!held || *named != *held) {
+    error = static_cast<SystemError>(ENOENT);
+  } else if (unlink(path.c_str()) != 0) {
+    error = LastError();
+  }
+  Close();
+  return error;
+}
+
 SystemError File::Close() {
   const int descriptor = std::exchange(descriptor_, -1);
   if (descriptor < 0 || !owned_) return 0;
@@ -172,6 +199,8 @@ SystemError File::Close() {
   const SystemError error = close(descriptor) == 0 ? 0 : LastError();
   return injected ? injected.error : error;
 }
+
+bool IsNotFoundError(SystemError error) { return error == ENOENT || error == ENOTDIR; }
 
 SystemError DeleteFilePath(const std::string& path) {
   if (const auto injected = fault::Take(fault::Operation::Delete)) return injected.error;

@@ -99,12 +99,15 @@ std::optional<FileIdentity> IdentityOfPath(const std::string& path) {
 }
 
 File::File(File&& other) noexcept
-    : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)), owned_(other.owned_) {}
+    : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)),
+      deleteAccess_(other.deleteAccess_),
+      owned_(other.owned_) {}
 
 File& File::operator=(File&& other) noexcept {
   if (this != &other) {
     Close();
     handle_ = std::exchange(other.handle_, INVALID_HANDLE_VALUE);
+    deleteAccess_ = other.deleteAccess_;
     owned_ = other.owned_;
   }
   return *this;
@@ -114,11 +117,20 @@ File::~File() { Close(); }
 
 Result<File> File::OpenExclusiveForReading(const std::string& path) {
   if (const auto injected = fault::Take(fault::Operation::Open)) return {std::nullopt, injected.error};
-  File file(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr),
-            true);
-  if (!file.IsOpen()) return {std::nullopt, LastError()};
-  return {std::move(file), 0};
+  // With the right to delete, the input can be deleted before its handle lets go of it.
+  // Where that right is refused (some shares, some permissions), reading is still allowed
+  // and the deletion goes by name after the close.
+  for (const DWORD access : {DWORD{GENERIC_READ | DELETE}, DWORD{GENERIC_READ}}) {
+    File file(CreateFileA(path.c_str(), access, 0, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr),
+              true);
+    if (file.IsOpen()) {
+      file.deleteAccess_ = (access & DELETE) != 0;
+      return {std::move(file), 0};
+    }
+    if (GetLastError() != ERROR_ACCESS_DENIED) break;
+  }
+  return {std::nullopt, LastError()};
 }
 
 Result<File> File::CreateExclusiveNew(const std::string& path) {
@@ -176,12 +188,42 @@ std::optional<FileIdentity> File::Identity() const {
   return IdentityFrom(info);
 }
 
+Result<uint64_t> File::Size() const {
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(handle_, &size)) return {std::nullopt, LastError()};
+  return {static_cast<uint64_t>(size.QuadPart), 0};
+}
+
+SystemError File::DeleteWhileOpen(const std::string& path) {
+  if (const auto injected = fault::Take(fault::Operation::Delete)) {
+    Close();
+    return injected.error;
+  }
+  if (!deleteAccess_) {
+    Close();
+    return DeleteFileA(path.c_str()) ? 0 : LastError();
+  }
+  // The file goes when this, its only handle, is closed.
+  FILE_DISPOSITION_INFO disposition{};
+  disposition.DeleteFile = TRUE;
+  const SystemError error =
+      SetFileInformationByHandle(handle_, FileDispositionInfo, &disposition, sizeof disposition)
+          ? 0
+          : LastError();
+  const SystemError closeError = Close();
+  return error != 0 ? error : closeError;
+}
+
 SystemError File::Close() {
   const HANDLE handle = std::exchange(handle_, INVALID_HANDLE_VALUE);
   if (handle == INVALID_HANDLE_VALUE || !owned_) return 0;
   const auto injected = fault::Take(fault::Operation::Close);
   const SystemError error = CloseHandle(handle) ? 0 : LastError();
   return injected ? injected.error : error;
+}
+
+bool IsNotFoundError(SystemError error) {
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
 SystemError DeleteFilePath(const std::string& path) {
