@@ -34,7 +34,8 @@ void InstallInterruptHandlers() {
     action.sa_flags = 0;
     sigaction(number, &action, nullptr);
   }
-  signal(SIGXFSZ, SIG_IGN);
+  // Cannot fail: SIGXFSZ is a valid signal that may be ignored.
+  (void)signal(SIGXFSZ, SIG_IGN);
 }
 
 bool InterruptRequested() { return recordedSignal.load() != 0; }
@@ -42,12 +43,14 @@ bool InterruptRequested() { return recordedSignal.load() != 0; }
 void ExitForInterrupt() {
   const int number = recordedSignal.load();
   if (number != 0) {
-    signal(number, SIG_DFL);
+    // Failures are not checked: whatever keeps the signal from ending the process, the
+    // _exit below still ends it with the status a shell gives that signal.
+    (void)signal(number, SIG_DFL);
     sigset_t only;
     sigemptyset(&only);
     sigaddset(&only, number);
     sigprocmask(SIG_UNBLOCK, &only, nullptr);
-    raise(number);
+    (void)raise(number);
   }
   // Reached only if the default action did not end the process.
   _exit(128 + number);

@@ -34,6 +34,8 @@ class Converter {
   ~Converter() {
     if (IsOpen()) iconv_close(handle_);
   }
+  // (iconv_t)-1 is iconv_open's failure value by its definition, an integer made a pointer.
+  // NOLINTNEXTLINE(performance-no-int-to-ptr)
   bool IsOpen() const { return handle_ != reinterpret_cast<iconv_t>(-1); }
   iconv_t get() const { return handle_; }
 
