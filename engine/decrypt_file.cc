@@ -62,8 +62,8 @@ class TemporaryOutput {
     thread_local std::minstd_rand random{std::random_device{}()};
     SystemError error = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
-      char suffix[16];
-      std::snprintf(suffix, sizeof suffix, ".~%08x.tmp", static_cast<unsigned>(random()));
+      char suffix[16];  // ".~" + 8 digits + ".tmp": 14 characters, never cut
+      (void)std::snprintf(suffix, sizeof suffix, ".~%08x.tmp", static_cast<unsigned>(random()));
       std::string candidate = finalPath + suffix;
       auto created = File::CreateExclusiveNew(candidate);
       if (created) {

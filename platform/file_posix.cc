@@ -180,11 +180,9 @@ SystemError File::DeleteWhileOpen(const std::string& path) {
   const auto named = IdentityOfPath(path);
   const auto held = Identity();
   SystemError error = 0;
-  if (!named) {
-    error = LastError();
-  } else if (!held || *named != *held) {
+  if (named && (!held || *named != *held)) {
     error = static_cast<SystemError>(ENOENT);
-  } else if (unlink(path.c_str()) != 0) {
+  } else if (!named || unlink(path.c_str()) != 0) {
     error = LastError();
   }
   Close();
