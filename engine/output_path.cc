@@ -50,5 +50,8 @@ std::string FolderOf(std::string_view path, PathStyle style) {
                                     ? platform::FindLastSeparator(path, SeparatorsOf(style))
                                     : path.rfind('/');
   if (separator == std::string_view::npos) return {};
-  return std::string(path.substr(0, separator == 0 ? 1 : separator));
+  // A root keeps its separator: "C:" without it names the drive's current folder instead.
+  const bool atRoot =
+      separator == 0 || (style == PathStyle::Windows && path[separator - 1] == ':');
+  return std::string(path.substr(0, atRoot ? separator + 1 : separator));
 }

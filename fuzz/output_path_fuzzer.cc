@@ -91,8 +91,9 @@ void CheckPathRule(std::string_view folder, std::string_view input, PathStyle st
   const std::string_view name = FileNameOf(input, style);
   FUZZ_REQUIRE(name.data() + name.size() == input.data() + input.size());
   FUZZ_REQUIRE(name == (last == npos ? input : input.substr(last + 1)));
+  const bool atRoot = last == 0 || (windows && last != npos && input[last - 1] == ':');
   FUZZ_REQUIRE(FolderOf(input, style) ==
-               (last == npos ? std::string_view() : input.substr(0, last == 0 ? 1 : last)));
+               (last == npos ? std::string_view() : input.substr(0, atRoot ? last + 1 : last)));
 
   // The output name: the name up to its last dot, then ".CSV".
   const std::string outputName = OutputFileNameFor(name);
@@ -127,6 +128,8 @@ void CheckPathRule(std::string_view folder, std::string_view input, PathStyle st
   std::string expectedFolder(folder);
   if (endsInSeparator && folder.size() > 1) expectedFolder.pop_back();
   if (folder.empty()) expectedFolder = separator;
+  // A drive's root keeps its separator.
+  if (windows && expectedFolder.ends_with(':')) expectedFolder += separator;
   FUZZ_REQUIRE(FolderOf(output, style) == expectedFolder);
 }
 

@@ -64,6 +64,8 @@ TEST(OutputPath, FolderOfPath) {
   EXPECT_EQ(FolderOf("LOG1.CSV", PathStyle::Posix), "");
   EXPECT_EQ(FolderOf("D:\\out\\LOG1.CSV", PathStyle::Windows), "D:\\out");
   EXPECT_EQ(FolderOf("D:\\out\\\x83\x5C\\LOG1.CSV", PathStyle::Windows), "D:\\out\\\x83\x5C");
+  EXPECT_EQ(FolderOf("D:\\LOG1.CSV", PathStyle::Windows), "D:\\");
+  EXPECT_EQ(FolderOf("\\LOG1.CSV", PathStyle::Windows), "\\");
 }
 
 }  // namespace
