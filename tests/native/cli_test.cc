@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/child_process_posix.h"
 #include "tests/support/log_fixture.h"
 #include "tests/support/temp_folder.h"
 
@@ -44,81 +45,30 @@ struct RunResult {
   std::string err;
 };
 
-std::vector<char*> PointersTo(std::vector<std::string>& texts) {
-  std::vector<char*> pointers;
-  for (std::string& text : texts) pointers.push_back(text.data());
-  pointers.push_back(nullptr);
-  return pointers;
-}
-
-RunResult StatusOf(int status) {
-  RunResult result;
-  if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
-  if (WIFSIGNALED(status)) result.signalNumber = WTERMSIG(status);
-  return result;
-}
-
 // The decoder as a child process without a controlling terminal, so a prompt cannot reach
 // whoever runs the tests. Killed and reaped if the test ends early.
 class DecoderProcess {
  public:
-  explicit DecoderProcess(RunSetup setup) : setup_(std::move(setup)) {
-    std::vector<std::string> argv{kDecoder};
-    argv.insert(argv.end(), setup_.args.begin(), setup_.args.end());
-    std::vector<std::string> envp = setup_.environment;
-    const bool localeGiven = std::any_of(envp.begin(), envp.end(), [](const std::string& entry) {
-      return entry.starts_with("LC_ALL=");
-    });
-    if (!localeGiven) envp.push_back("LC_ALL=C.UTF-8");
-    std::vector<char*> argPointers = PointersTo(argv);
-    std::vector<char*> envPointers = PointersTo(envp);
-    int in[2], out[2], err[2];
-    if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0) throw std::runtime_error("pipe");
-
-    pid_ = fork();
-    if (pid_ == 0) {
-      setsid();
-      dup2(in[0], 0);
-      dup2(out[1], 1);
-      dup2(err[1], 2);
-      for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) close(fd);
-      if (setup_.fileSizeLimit) {
-        const rlimit limit{*setup_.fileSizeLimit, *setup_.fileSizeLimit};
-        setrlimit(RLIMIT_FSIZE, &limit);
-      }
-      execve(kDecoder, argPointers.data(), envPointers.data());
-      _exit(127);
-    }
-    close(in[0]);
-    close(out[1]);
-    close(err[1]);
-    in_ = in[1];
-    out_ = out[0];
-    err_ = err[0];
-  }
-  DecoderProcess(const DecoderProcess&) = delete;
-  DecoderProcess& operator=(const DecoderProcess&) = delete;
-  ~DecoderProcess() {
-    if (pid_ > 0) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-    for (int fd : {in_, out_, err_}) {
-      if (fd >= 0) close(fd);
-    }
+  explicit DecoderProcess(RunSetup setup)
+      : standardInput_(std::move(setup.standardInput)),
+        child_({kDecoder, std::move(setup.args), WithLocale(std::move(setup.environment)),
+                in_.read.get(), out_.write.get(), err_.write.get(), setup.fileSizeLimit, nullptr}) {
+    in_.read.Reset();
+    out_.write.Reset();
+    err_.write.Reset();
   }
 
-  pid_t pid() const { return pid_; }
+  pid_t pid() const { return child_.pid(); }
 
   // Feeds standard input, collects both outputs until the program ends, and reaps it.
   RunResult Wait() {
-    if (!setup_.standardInput.empty()) {
-      const ssize_t written = write(in_, setup_.standardInput.data(), setup_.standardInput.size());
-      EXPECT_EQ(written, static_cast<ssize_t>(setup_.standardInput.size()));
+    if (!standardInput_.empty()) {
+      const ssize_t written = write(in_.write.get(), standardInput_.data(), standardInput_.size());
+      EXPECT_EQ(written, static_cast<ssize_t>(standardInput_.size()));
     }
-    close(std::exchange(in_, -1));
+    in_.write.Reset();
     std::string out, err;
-    std::vector<pollfd> open{{out_, POLLIN, 0}, {err_, POLLIN, 0}};
+    std::vector<pollfd> open{{out_.read.get(), POLLIN, 0}, {err_.read.get(), POLLIN, 0}};
     while (!open.empty()) {
       poll(open.data(), open.size(), -1);
       for (size_t i = 0; i < open.size();) {
@@ -132,22 +82,29 @@ class DecoderProcess {
           open.erase(open.begin() + static_cast<std::ptrdiff_t>(i));
           continue;
         }
-        (open[i].fd == out_ ? out : err).append(buffer, static_cast<size_t>(count));
+        (open[i].fd == out_.read.get() ? out : err).append(buffer, static_cast<size_t>(count));
         ++i;
       }
     }
-    int status = 0;
-    waitpid(std::exchange(pid_, -1), &status, 0);
-    RunResult result = StatusOf(status);
-    result.out = std::move(out);
-    result.err = std::move(err);
-    return result;
+    const ChildEnd end = child_.Wait();
+    return {end.exitCode, end.signalNumber, std::move(out), std::move(err)};
   }
 
  private:
-  RunSetup setup_;
-  pid_t pid_ = -1;
-  int in_ = -1, out_ = -1, err_ = -1;
+  static std::vector<std::string> WithLocale(std::vector<std::string> environment) {
+    const bool localeGiven =
+        std::any_of(environment.begin(), environment.end(),
+                    [](const std::string& entry) { return entry.starts_with("LC_ALL="); });
+    if (!localeGiven) environment.push_back("LC_ALL=C.UTF-8");
+    return environment;
+  }
+
+  // Declared before child_, which takes their ends as its standard streams.
+  std::string standardInput_;
+  Pipe in_ = MakePipe();
+  Pipe out_ = MakePipe();
+  Pipe err_ = MakePipe();
+  ChildProcess child_;
 };
 
 RunResult RunDecoder(RunSetup setup) { return DecoderProcess(std::move(setup)).Wait(); }
@@ -606,7 +563,7 @@ TEST(VellunoraDecode, PromptsOnTheTerminalWithoutEchoAndShowsProgress) {
   close(master);
   const int status = WaitForExit(pid);
 
-  EXPECT_EQ(StatusOf(status).exitCode, 0) << rest;
+  EXPECT_EQ(EndOf(status).exitCode, 0) << rest;
   EXPECT_EQ(rest.find(kPassword), std::string::npos) << "the password was echoed: " << rest;
   EXPECT_NE(rest.find("100%"), std::string::npos) << rest;
   EXPECT_NE(rest.find("複号化しました。"), std::string::npos) << rest;
@@ -631,7 +588,7 @@ TEST(VellunoraDecode, CtrlCAtThePromptRestoresTheEchoAndDiesOfSigint) {
   ASSERT_EQ(tcgetattr(master, &after), 0);
   close(master);
 
-  EXPECT_EQ(StatusOf(status).signalNumber, SIGINT);
+  EXPECT_EQ(EndOf(status).signalNumber, SIGINT);
   EXPECT_NE(after.c_lflag & ECHO, 0u);
   EXPECT_EQ(ReadFileBytes(log.path), log.cipher);
 }

@@ -3,14 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <optional>
+#include <ostream>
 #include <random>
 #include <stdexcept>
 
+#include "platform/directory.h"
 #include "tests/support/log_fixture.h"
 #include "tests/support/temp_folder.h"
 
@@ -71,6 +75,26 @@ LogFile WriteLog(const std::string& folder, const std::string& name, size_t size
 bool PathExists(const std::string& path) {
   std::error_code error;
   return std::filesystem::exists(path, error);
+}
+
+std::vector<std::string> NamesIn(const std::string& folder) {
+  const platform::Result<std::vector<platform::DirectoryEntry>> entries =
+      platform::ListDirectory(folder);
+  if (!entries) {
+    throw std::runtime_error("cannot list " + folder + ": error " + std::to_string(entries.error));
+  }
+  std::vector<std::string> names;
+  for (const platform::DirectoryEntry& entry : *entries.value) names.push_back(entry.name);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::vector<std::string> TemporaryFilesIn(const std::string& folder) {
+  std::vector<std::string> temporary;
+  for (const std::string& name : NamesIn(folder)) {
+    if (name.ends_with(".tmp")) temporary.push_back(name);
+  }
+  return temporary;
 }
 
 std::string DifferenceFrom(const std::string& path, const std::vector<uint8_t>& expected) {
@@ -143,10 +167,212 @@ void ExpectFate(const LogFile& log, Fate fate, const std::string& err,
   }
 }
 
-uint64_t KillSeed() {
-  if (const char* given = std::getenv("VELLUNORA_KILL_SEED")) {
-    return std::strtoull(given, nullptr, 10);
+void ExpectUnwritableRun(const std::vector<LogFile>& logs, const std::vector<Fate>& fates,
+                         const std::vector<uint8_t>& olderOutput, const RunFolders& folders,
+                         long long exitCode, const std::string& err,
+                         const std::vector<std::string>& reasons) {
+  const std::vector<std::string> lines = SplitLines(err);
+  EXPECT_FALSE(lines.empty()) << "a file that cannot be written must be reported";
+  EXPECT_EQ(exitCode, lines.empty() ? 0 : 1) << err;
+  for (const std::string& line : lines) {
+    EXPECT_TRUE(std::any_of(reasons.begin(), reasons.end(), [&](const std::string& reason) {
+      return line.find("に書けません" + reason) != std::string::npos;
+    })) << line;
   }
-  std::random_device device;
-  return (uint64_t{device()} << 32) | device();
+  for (size_t i = 0; i < logs.size(); ++i) {
+    ExpectFate(logs[i], fates[i], err, i == 0 ? olderOutput : std::vector<uint8_t>{});
+  }
+  std::vector<std::string> outputs;
+  for (const LogFile& log : logs) {
+    if (PathExists(log.output)) {
+      outputs.push_back(log.output.substr(log.output.rfind(NativeSeparator()) + 1));
+    }
+  }
+  EXPECT_EQ(NamesIn(folders.output), outputs) << "only whole outputs are left";
+  EXPECT_EQ(TemporaryFilesIn(folders.input), std::vector<std::string>{});
+}
+
+void ExpectOneFileRun(const LogFile& log, const std::vector<uint8_t>& olderOutput,
+                      const RunFolders& folders, long long exitCode, const std::string& err,
+                      const OneFileEnd& expected) {
+  EXPECT_EQ(exitCode, expected.exitCode) << err;
+  if (expected.message.empty()) {
+    EXPECT_EQ(err, "");
+  } else {
+    EXPECT_EQ(SplitLines(err).size(), 1u) << err;
+    EXPECT_NE(err.find(expected.message), std::string::npos) << err;
+  }
+  if (expected.after == After::OutputOnly) {
+    EXPECT_FALSE(PathExists(log.input));
+  } else {
+    ASSERT_TRUE(PathExists(log.input));
+    EXPECT_EQ(DifferenceFrom(log.input, log.cipher), "");
+  }
+  if (expected.after != After::InputOnly) {
+    ASSERT_TRUE(PathExists(log.output));
+    EXPECT_EQ(DifferenceFrom(log.output, log.plain), "");
+  } else if (!olderOutput.empty()) {
+    EXPECT_EQ(DifferenceFrom(log.output, olderOutput), "") << "the older output was touched";
+  } else {
+    EXPECT_FALSE(PathExists(log.output));
+  }
+  if (PathExists(folders.output)) {
+    EXPECT_EQ(TemporaryFilesIn(folders.output), std::vector<std::string>{});
+  }
+  EXPECT_EQ(TemporaryFilesIn(folders.input), std::vector<std::string>{});
+}
+
+int DecoderLines::DecryptedCount() const {
+  int count = 0;
+  for (const int times : decrypted) count += times;
+  return count;
+}
+
+bool DecoderLines::AnyFailure() const {
+  return std::any_of(failures.begin(), failures.end(),
+                     [](const std::vector<std::string>& rests) { return !rests.empty(); });
+}
+
+std::vector<std::string> ReasonsForATakenFile(const std::string& inUse,
+                                              const std::string& notFound) {
+  return {
+      "複号化に失敗しました。ファイルを読めません" + inUse + "。",
+      "複号化に失敗しました。ファイルがありません。",
+      "複号化に失敗しました。ファイルを読めません" + notFound + "。",
+      "がすでにあります（置き換えるには -f）。",
+      "複号化しましたが、元のファイルを削除できません" + notFound + "。",
+  };
+}
+
+void ReadDecoderLines(const std::string& err, const std::string& folder,
+                      const std::vector<LogFile>& logs,
+                      const std::vector<std::string>& allowedFailures, DecoderLines& lines) {
+  lines.decrypted.assign(logs.size(), 0);
+  lines.failures.assign(logs.size(), {});
+  const std::string noFiles =
+      kDecoderLinePrefix + ("フォルダー " + folder) + " に *.$S$ ファイルがありません。";
+  for (const std::string& line : SplitLines(err)) {
+    if (line == noFiles) continue;
+    size_t file = SIZE_MAX;
+    bool decrypted = false;
+    std::string rest;
+    for (size_t i = 0; i < logs.size(); ++i) {
+      const std::string about = kDecoderLinePrefix + logs[i].input;
+      if (line == about + " -> " + logs[i].output + ": 複号化しました。") {
+        file = i;
+        decrypted = true;
+      } else if (line.starts_with(about + ": ")) {
+        file = i;
+        rest = line.substr(about.size() + 2);
+      }
+    }
+    ASSERT_NE(file, SIZE_MAX) << "a line about no file: " << line;
+    if (decrypted) {
+      ++lines.decrypted[file];
+      continue;
+    }
+    EXPECT_TRUE(std::any_of(allowedFailures.begin(), allowedFailures.end(),
+                            [&](const std::string& reason) { return rest.ends_with(reason); }))
+        << "an unexpected reason: " << line;
+    lines.failures[file].push_back(std::move(rest));
+  }
+}
+
+EndedRuns::EndedRuns(std::string folder, const LogFile& log, std::string stopped)
+    : folder_(std::move(folder)),
+      log_(log),
+      stopped_(std::move(stopped)),
+      outputName_(log.output.substr(log.output.rfind(NativeSeparator()) + 1)) {}
+
+void EndedRuns::RestoreInput() const {
+  if (!PathExists(log_.input)) WriteFileBytes(log_.input, log_.cipher);
+  std::remove(log_.output.c_str());
+}
+
+void EndedRuns::CheckWholeRun(long long exitCode, const std::string& err) const {
+  ASSERT_EQ(exitCode, 0) << err;
+  ASSERT_EQ(DifferenceFrom(log_.output, log_.plain), "");
+  ASSERT_FALSE(PathExists(log_.input));
+  RestoreInput();
+}
+
+void EndedRuns::CheckRunBesideLeftovers(long long exitCode, const std::string& err) const {
+  EXPECT_EQ(exitCode, 0) << "a run beside leftover temporary files failed: " << err;
+  EXPECT_EQ(DifferenceFrom(log_.output, log_.plain), "");
+  EXPECT_FALSE(PathExists(log_.input));
+}
+
+bool EndedRuns::IsTemporaryName(const std::string& name) const {
+  // The output's name, ".~", eight lowercase hexadecimal digits, ".tmp".
+  const std::string start = outputName_ + ".~";
+  const std::string_view end = ".tmp";
+  if (name.size() != start.size() + 8 + end.size() || !name.starts_with(start) ||
+      !name.ends_with(end)) {
+    return false;
+  }
+  const std::string_view digits = std::string_view(name).substr(start.size(), 8);
+  return std::all_of(digits.begin(), digits.end(),
+                     [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+}
+
+void EndedRuns::CheckRun(bool endedFromOutside, long long exitCode, const std::string& err) {
+  bool input = false, output = false;
+  std::vector<std::string> leftovers;
+  for (const std::string& name : NamesIn(folder_)) {
+    const std::string path = JoinPath(folder_, name);
+    if (path == log_.input) {
+      input = true;
+      EXPECT_EQ(DifferenceFrom(path, log_.cipher), "") << "the input changed";
+    } else if (path == log_.output) {
+      output = true;
+      EXPECT_EQ(DifferenceFrom(path, log_.plain), "") << "a partial file has the final name";
+    } else if (IsTemporaryName(name)) {
+      if (std::find(previousLeftovers_.begin(), previousLeftovers_.end(), name) !=
+          previousLeftovers_.end()) {
+        continue;
+      }
+      leftovers.push_back(name);
+      EXPECT_EQ(NotAPartOf(path, log_.plain), "");
+      leftoverSizes_.push_back(std::filesystem::file_size(path));
+    } else {
+      ADD_FAILURE() << "unexpected file " << name;
+    }
+  }
+  ASSERT_TRUE(input || output) << "both the input and the output are gone";
+  if (!endedFromOutside) {
+    EXPECT_EQ(exitCode, 0) << err;
+    EXPECT_TRUE(output && !input && leftovers.empty()) << "a run that ended left its work undone";
+    ++outcomes_["ended before being " + stopped_];
+  } else if (output) {
+    ++outcomes_[stopped_ + (input ? " between the move and the deletion" : " after the deletion")];
+  } else {
+    ++outcomes_[stopped_ + (leftovers.empty() ? " before the temporary file"
+                                              : " while writing the temporary file")];
+  }
+  EXPECT_LE(leftovers.size(), 1u);
+
+  for (const std::string& name : previousLeftovers_) std::remove(JoinPath(folder_, name).c_str());
+  previousLeftovers_ = std::move(leftovers);
+  RestoreInput();
+}
+
+void EndedRuns::Summarize(std::ostream& out) const {
+  out << "[ outcomes ]";
+  for (const auto& [what, count] : outcomes_) out << " " << what << ": " << count << ";";
+  out << "\n[ leftover ] " << leftoverSizes_.size() << " temporary files of";
+  for (const uint64_t size : leftoverSizes_) out << " " << size;
+  out << " bytes\n";
+}
+
+uint64_t KillSeed(std::string_view ends) {
+  uint64_t seed = 0;
+  if (const char* given = std::getenv("VELLUNORA_KILL_SEED")) {
+    seed = std::strtoull(given, nullptr, 10);
+  } else {
+    std::random_device device;
+    seed = (uint64_t{device()} << 32) | device();
+  }
+  std::cout << "[   seed   ] VELLUNORA_KILL_SEED=" << seed << " reproduces these " << ends << "\n";
+  testing::Test::RecordProperty("kill_seed", std::to_string(seed));
+  return seed;
 }

@@ -17,10 +17,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
-#include <map>
-#include <optional>
 #include <random>
-#include <regex>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -169,35 +166,6 @@ Finished RunDecoder(const std::vector<std::string>& args) {
   return decoder.Wait();
 }
 
-// The files in folder, sorted. Through FindFirstFileA rather than std::filesystem, whose
-// directory iterator cannot open the root of a drive that Wine maps to a mount point.
-std::vector<std::string> NamesIn(const std::string& folder) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA entry{};
-  const HANDLE search = FindFirstFileA(JoinPath(folder, "*").c_str(), &entry);
-  if (search == INVALID_HANDLE_VALUE) {
-    // An empty drive root has not even "." and "..".
-    const DWORD error = GetLastError();
-    if (error == ERROR_FILE_NOT_FOUND) return names;
-    throw std::runtime_error("cannot list " + folder + ": error " + std::to_string(error));
-  }
-  do {
-    const std::string name = entry.cFileName;
-    if (name != "." && name != "..") names.push_back(name);
-  } while (FindNextFileA(search, &entry));
-  FindClose(search);
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-std::vector<std::string> TemporaryFilesIn(const std::string& folder) {
-  std::vector<std::string> temporary;
-  for (const std::string& name : NamesIn(folder)) {
-    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".tmp") == 0) temporary.push_back(name);
-  }
-  return temporary;
-}
-
 // The folders that real_faults_wine.sh mounted, or why there are none.
 struct MountedFolders {
   std::string fullDrive;       // "F:\", a file system of a few MiB
@@ -291,23 +259,8 @@ TEST(DecoderUnderWineFaults, FullOrReadOnlyOutputFolderFailsAndKeepsTheInput) {
     for (const LogFile& log : logs) args.push_back(log.input);
     const Finished run = RunDecoder(args);
 
-    const std::vector<std::string> lines = SplitLines(run.err);
-    EXPECT_FALSE(lines.empty()) << "a file that cannot be written must be reported";
-    EXPECT_EQ(run.exitCode, lines.empty() ? 0u : 1u) << run.err;
-    for (const std::string& line : lines) {
-      EXPECT_TRUE(std::any_of(c.reasons.begin(), c.reasons.end(), [&](const std::string& reason) {
-        return line.find("に書けません" + reason) != std::string::npos;
-      })) << line;
-    }
-    for (size_t i = 0; i < logs.size(); ++i) {
-      ExpectFate(logs[i], c.fates[i], run.err, i == 0 ? olderOutput : std::vector<uint8_t>{});
-    }
-    std::vector<std::string> outputs;
-    for (const LogFile& log : logs) {
-      if (PathExists(log.output)) outputs.push_back(log.output.substr(log.output.rfind('\\') + 1));
-    }
-    EXPECT_EQ(NamesIn(c.outputFolder), outputs) << "only whole outputs are left";
-    EXPECT_EQ(TemporaryFilesIn(in.path()), std::vector<std::string>{});
+    ExpectUnwritableRun(logs, c.fates, olderOutput, {in.path(), c.outputFolder}, run.exitCode,
+                        run.err, c.reasons);
   }
   EmptyFolder(mounted.fullDrive);
 }
@@ -327,13 +280,6 @@ struct Scene {
 
 std::string TempParent() { return fs::temp_directory_path().string(); }
 
-// How a case's files end.
-enum class After {
-  InputOnly,       // the input as it was, no new output (an older one untouched)
-  InputAndOutput,  // decrypted, but the input could not be deleted
-  OutputOnly,      // decrypted and the input deleted
-};
-
 TEST(DecoderUnderWineFaults, UnopenableUndeletableOrUnwritableFilesAreReportedAndNothingLost) {
   using Prepare = void (*)(Scene&, const LogFile&);
   const std::string temp = TempParent();
@@ -342,31 +288,46 @@ TEST(DecoderUnderWineFaults, UnopenableUndeletableOrUnwritableFilesAreReportedAn
     std::string inParent, outParent;  // where the input and output folders are made
     Prepare prepare;
     bool force;  // -f, with an older output there beforehand
-    DWORD exitCode;
-    std::string message;  // in the one line printed; "" for none
-    After after;
+    OneFileEnd end;
   };
   const Case cases[] = {
-      {"input held open without sharing by another process, older output and -f", temp, temp,
+      {"input held open without sharing by another process, older output and -f",
+       temp,
+       temp,
        [](Scene& s, const LogFile& log) {
          s.held = CreateFileA(log.input.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
          ASSERT_NE(s.held, INVALID_HANDLE_VALUE);
        },
-       true, 1, "ファイルを読めません" + SystemText(ERROR_SHARING_VIOLATION), After::InputOnly},
-      {"read-only input", temp, temp,
+       true,
+       {1, "ファイルを読めません" + SystemText(ERROR_SHARING_VIOLATION), After::InputOnly}},
+      {"read-only input",
+       temp,
+       temp,
        [](Scene&, const LogFile& log) {
          ASSERT_TRUE(SetFileAttributesA(log.input.c_str(), FILE_ATTRIBUTE_READONLY));
        },
-       false, 1, "元のファイルを削除できません" + SystemText(ERROR_ACCESS_DENIED),
-       After::InputAndOutput},
-      {"output folder missing", temp, temp,
-       [](Scene& s, const LogFile&) { s.outputFolder = s.out / "missing"; }, false, 1,
-       "がありません。", After::InputOnly},
-      {"output folder on drive E:", temp, "E:\\", [](Scene&, const LogFile&) {}, false, 0, "",
-       After::OutputOnly},
-      {"input on drive E:, output folder on C:", "E:\\", temp, [](Scene&, const LogFile&) {}, false,
-       0, "", After::OutputOnly},
+       false,
+       {1, "元のファイルを削除できません" + SystemText(ERROR_ACCESS_DENIED),
+        After::InputAndOutput}},
+      {"output folder missing",
+       temp,
+       temp,
+       [](Scene& s, const LogFile&) { s.outputFolder = s.out / "missing"; },
+       false,
+       {1, "がありません。", After::InputOnly}},
+      {"output folder on drive E:",
+       temp,
+       "E:\\",
+       [](Scene&, const LogFile&) {},
+       false,
+       {0, "", After::OutputOnly}},
+      {"input on drive E:, output folder on C:",
+       "E:\\",
+       temp,
+       [](Scene&, const LogFile&) {},
+       false,
+       {0, "", After::OutputOnly}},
   };
   const std::vector<uint8_t> older(5000, uint8_t{'o'});
   for (const Case& c : cases) {
@@ -385,48 +346,20 @@ TEST(DecoderUnderWineFaults, UnopenableUndeletableOrUnwritableFilesAreReportedAn
       CloseHandle(std::exchange(scene.held, INVALID_HANDLE_VALUE));
     }
 
-    EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
-    if (c.message.empty()) {
-      EXPECT_EQ(run.err, "");
-    } else {
-      EXPECT_EQ(SplitLines(run.err).size(), 1u) << run.err;
-      EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
-    }
-    if (c.after == After::OutputOnly) {
-      EXPECT_FALSE(PathExists(log.input));
-    } else {
-      ASSERT_TRUE(PathExists(log.input));
-      EXPECT_EQ(DifferenceFrom(log.input, log.cipher), "");
-    }
-    if (c.after != After::InputOnly) {
-      ASSERT_TRUE(PathExists(log.output));
-      EXPECT_EQ(DifferenceFrom(log.output, log.plain), "");
-    } else if (c.force) {
-      EXPECT_EQ(DifferenceFrom(log.output, older), "") << "the older output was touched";
-    } else {
-      EXPECT_FALSE(PathExists(log.output));
-    }
-    if (PathExists(scene.outputFolder)) {
-      EXPECT_EQ(TemporaryFilesIn(scene.outputFolder), std::vector<std::string>{});
-    }
-    EXPECT_EQ(TemporaryFilesIn(scene.in.path()), std::vector<std::string>{});
+    ASSERT_NO_FATAL_FAILURE(ExpectOneFileRun(log, c.force ? older : std::vector<uint8_t>{},
+                                             {scene.in.path(), scene.outputFolder}, run.exitCode,
+                                             run.err, c.end));
   }
 }
 
 TEST(DecoderUnderWineFaults, TerminatedAtAnyMomentLeavesTheInputOrTheWholeOutput) {
   constexpr int kRuns = 30;
   constexpr size_t kSize = 16 * kMiB;
-  const uint64_t seed = KillSeed();
-  std::cout << "[   seed   ] VELLUNORA_KILL_SEED=" << seed << " reproduces these ends\n";
-  RecordProperty("kill_seed", std::to_string(seed));
+  const uint64_t seed = KillSeed("ends");
 
   TempFolder folder, scratch;
   const LogFile log = WriteLog(folder.path(), "BIG.$S$", kSize, 5, folder.path());
-  const std::regex temporaryName(R"(BIG\.CSV\.~[0-9a-f]{8}\.tmp)");
-  const auto restoreInput = [&] {
-    if (!PathExists(log.input)) WriteFileBytes(log.input, log.cipher);
-    DeleteFileA(log.output.c_str());
-  };
+  EndedRuns ended(folder.path(), log, "stopped");
 
   // Whole runs first: they must succeed, and the shortest bounds the random moments. Timed
   // in milliseconds by the system: <chrono> does not compile with the CP932 execution
@@ -436,17 +369,11 @@ TEST(DecoderUnderWineFaults, TerminatedAtAnyMomentLeavesTheInputOrTheWholeOutput
     const ULONGLONG start = GetTickCount64();
     const Finished run = RunDecoder({log.input});
     length = std::min(length, GetTickCount64() - start);
-    ASSERT_EQ(run.exitCode, 0u) << run.err;
-    ASSERT_EQ(DifferenceFrom(log.output, log.plain), "");
-    ASSERT_FALSE(PathExists(log.input));
-    restoreInput();
+    ASSERT_NO_FATAL_FAILURE(ended.CheckWholeRun(run.exitCode, run.err));
   }
 
   std::mt19937_64 random(seed);
   std::uniform_int_distribution<ULONGLONG> moment(0, length);
-  std::map<std::string, int> outcomes;
-  std::vector<uint64_t> leftoverSizes;
-  std::vector<std::string> previousLeftovers;
   for (int run = 0; run < kRuns; ++run) {
     const ULONGLONG delay = moment(random);
     SCOPED_TRACE("run " + std::to_string(run) + ", ended after " + std::to_string(delay) +
@@ -455,58 +382,13 @@ TEST(DecoderUnderWineFaults, TerminatedAtAnyMomentLeavesTheInputOrTheWholeOutput
     decoder.Resume();
     Sleep(static_cast<DWORD>(delay));
     const Finished end = decoder.Terminate();
-
-    bool input = false, output = false;
-    std::vector<std::string> leftovers;
-    for (const std::string& name : folder.Names()) {
-      const std::string path = folder / name;
-      if (path == log.input) {
-        input = true;
-        EXPECT_EQ(DifferenceFrom(path, log.cipher), "") << "the input changed";
-      } else if (path == log.output) {
-        output = true;
-        EXPECT_EQ(DifferenceFrom(path, log.plain), "") << "a partial file has the final name";
-      } else if (std::regex_match(name, temporaryName)) {
-        if (std::find(previousLeftovers.begin(), previousLeftovers.end(), name) !=
-            previousLeftovers.end()) {
-          continue;
-        }
-        leftovers.push_back(name);
-        EXPECT_EQ(NotAPartOf(path, log.plain), "");
-        leftoverSizes.push_back(fs::file_size(path));
-      } else {
-        ADD_FAILURE() << "unexpected file " << name;
-      }
-    }
-    ASSERT_TRUE(input || output) << "both the input and the output are gone";
-    if (end.exitCode != Decoder::kTerminated) {
-      EXPECT_EQ(end.exitCode, 0u) << end.err;
-      EXPECT_TRUE(output && !input && leftovers.empty()) << "a run that ended left its work undone";
-      ++outcomes["ended before being stopped"];
-    } else if (output) {
-      ++outcomes[input ? "stopped between the move and the deletion"
-                       : "stopped after the deletion"];
-    } else {
-      ++outcomes[leftovers.empty() ? "stopped before the temporary file"
-                                   : "stopped while writing the temporary file"];
-    }
-    EXPECT_LE(leftovers.size(), 1u);
-
-    for (const std::string& name : previousLeftovers) DeleteFileA((folder / name).c_str());
-    previousLeftovers = leftovers;
-    restoreInput();
+    ASSERT_NO_FATAL_FAILURE(
+        ended.CheckRun(end.exitCode == Decoder::kTerminated, end.exitCode, end.err));
   }
 
   const Finished after = RunDecoder({log.input});
-  EXPECT_EQ(after.exitCode, 0u) << "a run beside leftover temporary files failed: " << after.err;
-  EXPECT_EQ(DifferenceFrom(log.output, log.plain), "");
-  EXPECT_FALSE(PathExists(log.input));
-
-  std::cout << "[ outcomes ]";
-  for (const auto& [what, count] : outcomes) std::cout << " " << what << ": " << count << ";";
-  std::cout << "\n[ leftover ] " << leftoverSizes.size() << " temporary files of";
-  for (const uint64_t size : leftoverSizes) std::cout << " " << size;
-  std::cout << " bytes\n";
+  ended.CheckRunBesideLeftovers(after.exitCode, after.err);
+  ended.Summarize(std::cout);
 }
 
 // Windows refuses to delete a file another process has open, and the decoder lets go of its
@@ -519,18 +401,9 @@ TEST(DecoderUnderWineFaults, TwoDecodersStartedTogetherLoseNoFileAndDecryptEachA
   constexpr int kRounds = 2;
   const std::string notDeleted =
       "複号化しましたが、元のファイルを削除できません" + SystemText(ERROR_SHARING_VIOLATION) + "。";
-  const std::vector<std::string> allowedFailures = {
-      "複号化に失敗しました。ファイルを読めません" + SystemText(ERROR_SHARING_VIOLATION) + "。",
-      "複号化に失敗しました。ファイルがありません。",
-      "複号化に失敗しました。ファイルを読めません" + SystemText(ERROR_FILE_NOT_FOUND) + "。",
-      "がすでにあります（置き換えるには -f）。",
-      "複号化しましたが、元のファイルを削除できません" + SystemText(ERROR_FILE_NOT_FOUND) + "。",
-      notDeleted,
-  };
-  const auto endsWith = [](const std::string& text, const std::string& end) {
-    return text.size() >= end.size() &&
-           text.compare(text.size() - end.size(), end.size(), end) == 0;
-  };
+  std::vector<std::string> allowedFailures =
+      ReasonsForATakenFile(SystemText(ERROR_SHARING_VIOLATION), SystemText(ERROR_FILE_NOT_FOUND));
+  allowedFailures.push_back(notDeleted);
   const std::vector<std::vector<std::string>> argumentSets = {{}, {"-j", "1"}, {"-f"}};
   for (const std::vector<std::string>& args : argumentSets) {
     for (int round = 0; round < kRounds; ++round) {
@@ -554,42 +427,17 @@ TEST(DecoderUnderWineFaults, TwoDecodersStartedTogetherLoseNoFileAndDecryptEachA
       std::vector<int> decryptedBy(kFiles, 0), leftBy(kFiles, 0);
       std::cout << "[  shares  ] " << options << "round " << round << ":";
       for (const Finished& run : runs) {
-        bool failed = false;
-        int decryptedHere = 0;
-        for (const std::string& line : SplitLines(run.err)) {
-          // The other decoder may have taken every file before this one looked.
-          if (line == kDecoderLinePrefix + ("フォルダー " + folder.path()) +
-                          " に *.$S$ ファイルがありません。") {
-            continue;
+        DecoderLines lines;
+        ASSERT_NO_FATAL_FAILURE(
+            ReadDecoderLines(run.err, folder.path(), logs, allowedFailures, lines));
+        for (size_t i = 0; i < kFiles; ++i) {
+          decryptedBy[i] += lines.decrypted[i];
+          for (const std::string& rest : lines.failures[i]) {
+            if (rest.ends_with(notDeleted)) ++leftBy[i];
           }
-          size_t file = SIZE_MAX;
-          bool decrypted = false;
-          std::string rest;
-          for (size_t i = 0; i < kFiles; ++i) {
-            const std::string about = kDecoderLinePrefix + logs[i].input;
-            if (line == about + " -> " + logs[i].output + ": 複号化しました。") {
-              file = i;
-              decrypted = true;
-            } else if (line.rfind(about + ": ", 0) == 0) {
-              file = i;
-              rest = line.substr(about.size() + 2);
-            }
-          }
-          ASSERT_NE(file, SIZE_MAX) << "a line about no file: " << line;
-          if (decrypted) {
-            ++decryptedBy[file];
-            ++decryptedHere;
-            continue;
-          }
-          failed = true;
-          if (endsWith(rest, notDeleted)) ++leftBy[file];
-          EXPECT_TRUE(
-              std::any_of(allowedFailures.begin(), allowedFailures.end(),
-                          [&](const std::string& reason) { return endsWith(rest, reason); }))
-              << "an unexpected reason: " << line;
         }
-        EXPECT_EQ(run.exitCode, failed ? 1u : 0u) << run.err;
-        std::cout << " " << decryptedHere << " files, exit " << run.exitCode << ";";
+        EXPECT_EQ(run.exitCode, lines.AnyFailure() ? 1u : 0u) << run.err;
+        std::cout << " " << lines.DecryptedCount() << " files, exit " << run.exitCode << ";";
       }
       size_t inputsLeft = 0;
       for (size_t i = 0; i < kFiles; ++i) {

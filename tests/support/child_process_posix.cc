@@ -1,0 +1,108 @@
+#include "tests/support/child_process_posix.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+#include <utility>
+
+namespace {
+
+std::runtime_error SystemFailure(const char* what) {
+  return std::runtime_error(std::string(what) + ": " + std::strerror(errno));
+}
+
+}  // namespace
+
+Descriptor::Descriptor(Descriptor&& other) noexcept
+    : descriptor_(std::exchange(other.descriptor_, -1)) {}
+
+Descriptor& Descriptor::operator=(Descriptor&& other) noexcept {
+  if (this != &other) Reset(std::exchange(other.descriptor_, -1));
+  return *this;
+}
+
+void Descriptor::Reset(int descriptor) noexcept {
+  if (descriptor_ >= 0) close(descriptor_);
+  descriptor_ = descriptor;
+}
+
+Pipe MakePipe() {
+  int ends[2];
+  if (pipe2(ends, O_CLOEXEC) != 0) throw SystemFailure("pipe");
+  return {Descriptor(ends[0]), Descriptor(ends[1])};
+}
+
+void StartGate::WaitInChild() const {
+  // The child's copy of the write end would otherwise keep the gate from ever reading as open.
+  close(gate_.write.get());
+  char byte;
+  while (read(gate_.read.get(), &byte, 1) != 0 && errno == EINTR) {
+  }
+}
+
+ChildEnd EndOf(int status) {
+  ChildEnd end;
+  if (WIFEXITED(status)) end.exitCode = WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) end.signalNumber = WTERMSIG(status);
+  return end;
+}
+
+std::vector<char*> PointersTo(std::vector<std::string>& texts) {
+  std::vector<char*> pointers;
+  for (std::string& text : texts) pointers.push_back(text.data());
+  pointers.push_back(nullptr);
+  return pointers;
+}
+
+ChildProcess::ChildProcess(const ChildLaunch& launch) {
+  // Everything the child needs is made before the fork: after it, the child calls only
+  // functions that are safe there.
+  std::vector<std::string> argv{launch.program};
+  argv.insert(argv.end(), launch.args.begin(), launch.args.end());
+  std::vector<std::string> envp = launch.environment;
+  std::vector<char*> argPointers = PointersTo(argv);
+  std::vector<char*> envPointers = PointersTo(envp);
+
+  pid_ = fork();
+  if (pid_ < 0) throw SystemFailure("fork");
+  if (pid_ != 0) return;
+
+  if (launch.gate != nullptr) launch.gate->WaitInChild();
+  setsid();
+  const int nothing = open("/dev/null", O_RDWR | O_CLOEXEC);
+  const int streams[] = {launch.input, launch.output, launch.error};
+  for (int target = 0; target < 3; ++target) {
+    dup2(streams[target] >= 0 ? streams[target] : nothing, target);
+  }
+  if (launch.fileSizeLimit) {
+    const rlimit limit{*launch.fileSizeLimit, *launch.fileSizeLimit};
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  execve(argv[0].c_str(), argPointers.data(), envPointers.data());
+  _exit(127);
+}
+
+ChildProcess::~ChildProcess() {
+  if (pid_ > 0) {
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+  }
+}
+
+ChildEnd ChildProcess::Wait() {
+  int status = 0;
+  while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+  }
+  pid_ = -1;
+  return EndOf(status);
+}
+
+ChildEnd ChildProcess::Kill() {
+  kill(pid_, SIGKILL);
+  return Wait();
+}
