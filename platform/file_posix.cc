@@ -8,6 +8,7 @@
 
 #include "platform/fault_injection.h"
 #include "platform/file.h"
+#include "platform/transfer_loops.h"
 
 namespace platform {
 namespace {
@@ -24,42 +25,16 @@ auto RetryOnInterrupt(Call call) {
   return result;
 }
 
-// Reads until buffer is full or the end of the file; call(data, count, done) is one read of
-// count bytes into data, done bytes into the buffer.
-template <typename ReadCall>
-Result<size_t> ReadFully(std::span<uint8_t> buffer, ReadCall call) {
-  size_t total = 0;
-  while (total < buffer.size()) {
-    if (const auto injected = fault::Take(fault::Operation::Read)) {
-      return {std::nullopt, injected.error};
-    }
-    const ssize_t count =
-        RetryOnInterrupt([&] { return call(buffer.data() + total, buffer.size() - total, total); });
-    if (count < 0) return {std::nullopt, LastError()};
-    if (count == 0) break;
-    total += static_cast<size_t>(count);
-  }
-  return {total, 0};
+// One read or write, retried when a signal interrupted it.
+template <typename Call>
+CallOutcome Transfer(Call call) {
+  const ssize_t count = RetryOnInterrupt(call);
+  if (count < 0) return {0, LastError()};
+  return {static_cast<size_t>(count), 0};
 }
 
-// Writes every byte of data; call(data, count, done) is one write.
-template <typename WriteCall>
-SystemError WriteFully(std::span<const uint8_t> data, WriteCall call) {
-  size_t total = 0;
-  while (total < data.size()) {
-    size_t wanted = data.size() - total;
-    if (const auto injected = fault::Take(fault::Operation::Write)) {
-      if (!injected.shortWrite) return injected.error;
-      wanted = (wanted + 1) / 2;
-    }
-    const ssize_t count = RetryOnInterrupt([&] { return call(data.data() + total, wanted, total); });
-    if (count < 0) return LastError();
-    // A write that moves nothing would loop for ever; the disk is as good as full.
-    if (count == 0) return static_cast<SystemError>(ENOSPC);
-    total += static_cast<size_t>(count);
-  }
-  return 0;
-}
+// Linux moves at most this much in one call anyway.
+constexpr size_t kLargestCall = 0x7FFFF000;
 
 }  // namespace
 
@@ -130,27 +105,30 @@ File File::StandardOutput() { return File(STDOUT_FILENO, false); }
 bool File::IsOpen() const { return descriptor_ >= 0; }
 
 Result<size_t> File::Read(std::span<uint8_t> buffer) {
-  return ReadFully(buffer, [&](uint8_t* data, size_t count, size_t) {
-    return read(descriptor_, data, count);
+  return ReadFully(buffer, kLargestCall, [&](uint8_t* data, size_t count, size_t) {
+    return Transfer([&] { return read(descriptor_, data, count); });
   });
 }
 
 Result<size_t> File::ReadAt(uint64_t offset, std::span<uint8_t> buffer) {
-  return ReadFully(buffer, [&](uint8_t* data, size_t count, size_t done) {
-    return pread(descriptor_, data, count, static_cast<off_t>(offset + done));
+  return ReadFully(buffer, kLargestCall, [&](uint8_t* data, size_t count, size_t done) {
+    return Transfer([&] { return pread(descriptor_, data, count, static_cast<off_t>(offset + done)); });
   });
 }
 
 SystemError File::WriteAll(std::span<const uint8_t> data) {
-  return WriteFully(data, [&](const uint8_t* bytes, size_t count, size_t) {
-    return write(descriptor_, bytes, count);
+  return WriteFully(data, kLargestCall, ENOSPC, [&](const uint8_t* bytes, size_t count, size_t) {
+    return Transfer([&] { return write(descriptor_, bytes, count); });
   });
 }
 
 SystemError File::WriteAllAt(uint64_t offset, std::span<const uint8_t> data) {
-  return WriteFully(data, [&](const uint8_t* bytes, size_t count, size_t done) {
-    return pwrite(descriptor_, bytes, count, static_cast<off_t>(offset + done));
-  });
+  return WriteFully(data, kLargestCall, ENOSPC,
+                    [&](const uint8_t* bytes, size_t count, size_t done) {
+                      return Transfer([&] {
+                        return pwrite(descriptor_, bytes, count, static_cast<off_t>(offset + done));
+                      });
+                    });
 }
 
 SystemError File::Flush() {

@@ -5,6 +5,7 @@
 
 #include "platform/fault_injection.h"
 #include "platform/file.h"
+#include "platform/transfer_loops.h"
 #include "platform/win_handles.h"
 
 namespace platform {
@@ -23,46 +24,13 @@ OVERLAPPED At(uint64_t offset) {
   return position;
 }
 
-// Reads until buffer is full or the end of the file; call(data, count, done, &read) is one
-// ReadFile of count bytes into data, done bytes into the buffer.
-template <typename ReadCall>
-Result<size_t> ReadFully(std::span<uint8_t> buffer, ReadCall call) {
-  size_t total = 0;
-  while (total < buffer.size()) {
-    if (const auto injected = fault::Take(fault::Operation::Read)) {
-      return {std::nullopt, injected.error};
-    }
-    const DWORD wanted = static_cast<DWORD>(std::min(buffer.size() - total, kLargestCall));
-    DWORD count = 0;
-    if (!call(buffer.data() + total, wanted, total, &count)) {
-      const SystemError error = LastError();
-      // A pipe whose writer has gone, or a positioned read past the end, is the end of the
-      // input, not a failure.
-      if (error == ERROR_BROKEN_PIPE || error == ERROR_HANDLE_EOF) break;
-      return {std::nullopt, error};
-    }
-    if (count == 0) break;
-    total += count;
-  }
-  return {total, 0};
-}
-
-// Writes every byte of data; call(data, count, done, &written) is one WriteFile.
-template <typename WriteCall>
-SystemError WriteFully(std::span<const uint8_t> data, WriteCall call) {
-  size_t total = 0;
-  while (total < data.size()) {
-    size_t wanted = std::min(data.size() - total, kLargestCall);
-    if (const auto injected = fault::Take(fault::Operation::Write)) {
-      if (!injected.shortWrite) return injected.error;
-      wanted = (wanted + 1) / 2;
-    }
-    DWORD count = 0;
-    if (!call(data.data() + total, static_cast<DWORD>(wanted), total, &count)) return LastError();
-    if (count == 0) return ERROR_DISK_FULL;
-    total += count;
-  }
-  return 0;
+// What a ReadFile call did. A pipe whose writer has gone, or a positioned read past the end,
+// is the end of the input, not a failure.
+CallOutcome Transferred(BOOL succeeded, DWORD count) {
+  if (succeeded) return {count, 0};
+  const SystemError error = LastError();
+  if (error == ERROR_BROKEN_PIPE || error == ERROR_HANDLE_EOF) return {0, 0};
+  return {0, error};
 }
 
 FileIdentity IdentityFrom(const BY_HANDLE_FILE_INFORMATION& info) {
@@ -152,29 +120,41 @@ File File::StandardOutput() {
 bool File::IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
 
 Result<size_t> File::Read(std::span<uint8_t> buffer) {
-  return ReadFully(buffer, [&](uint8_t* data, DWORD count, size_t, DWORD* read) {
-    return ReadFile(handle_, data, count, read, nullptr);
+  return ReadFully(buffer, kLargestCall, [&](uint8_t* data, size_t count, size_t) {
+    DWORD read = 0;
+    const BOOL succeeded = ReadFile(handle_, data, static_cast<DWORD>(count), &read, nullptr);
+    return Transferred(succeeded, read);
   });
 }
 
 Result<size_t> File::ReadAt(uint64_t offset, std::span<uint8_t> buffer) {
-  return ReadFully(buffer, [&](uint8_t* data, DWORD count, size_t done, DWORD* read) {
+  return ReadFully(buffer, kLargestCall, [&](uint8_t* data, size_t count, size_t done) {
     OVERLAPPED position = At(offset + done);
-    return ReadFile(handle_, data, count, read, &position);
+    DWORD read = 0;
+    const BOOL succeeded = ReadFile(handle_, data, static_cast<DWORD>(count), &read, &position);
+    return Transferred(succeeded, read);
   });
 }
 
 SystemError File::WriteAll(std::span<const uint8_t> data) {
-  return WriteFully(data, [&](const uint8_t* bytes, DWORD count, size_t, DWORD* written) {
-    return WriteFile(handle_, bytes, count, written, nullptr);
-  });
+  return WriteFully(data, kLargestCall, ERROR_DISK_FULL,
+                    [&](const uint8_t* bytes, size_t count, size_t) {
+                      DWORD written = 0;
+                      const BOOL succeeded =
+                          WriteFile(handle_, bytes, static_cast<DWORD>(count), &written, nullptr);
+                      return succeeded ? CallOutcome{written, 0} : CallOutcome{0, LastError()};
+                    });
 }
 
 SystemError File::WriteAllAt(uint64_t offset, std::span<const uint8_t> data) {
-  return WriteFully(data, [&](const uint8_t* bytes, DWORD count, size_t done, DWORD* written) {
-    OVERLAPPED position = At(offset + done);
-    return WriteFile(handle_, bytes, count, written, &position);
-  });
+  return WriteFully(data, kLargestCall, ERROR_DISK_FULL,
+                    [&](const uint8_t* bytes, size_t count, size_t done) {
+                      OVERLAPPED position = At(offset + done);
+                      DWORD written = 0;
+                      const BOOL succeeded =
+                          WriteFile(handle_, bytes, static_cast<DWORD>(count), &written, &position);
+                      return succeeded ? CallOutcome{written, 0} : CallOutcome{0, LastError()};
+                    });
 }
 
 SystemError File::Flush() {
