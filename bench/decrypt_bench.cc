@@ -20,6 +20,7 @@
 #include "engine/decrypt_file.h"
 #include "engine/key_text.h"
 #include "platform/file.h"
+#include "tests/support/block_reference.h"
 #include "tests/support/log_fixture.h"
 #include "tests/support/temp_folder.h"
 
@@ -53,17 +54,24 @@ Workload& SharedWorkload() {
 }
 
 // Every variant decrypts the same ciphertext afresh each iteration; the copy is part of the
-// measured work for all of them alike.
-void BM_DecryptBlocks(benchmark::State& state) {
+// measured work for all of them alike. decrypt(workload, blocks) works in place.
+template <typename Decrypt>
+void DecryptFreshCopies(benchmark::State& state, Decrypt decrypt) {
   Workload& w = SharedWorkload();
   for (auto _ : state) {
     std::memcpy(w.scratch.data(), w.ciphertext.data(), kBufferBytes);
-    BlowfishDecryptBlocks(w.context, w.scratch.data(), kBlockCount);
+    decrypt(w, w.scratch.data());
     benchmark::DoNotOptimize(w.scratch.data());
     benchmark::ClobberMemory();
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
                           static_cast<int64_t>(kBufferBytes));
+}
+
+void BM_DecryptBlocks(benchmark::State& state) {
+  DecryptFreshCopies(state, [](Workload& w, uint8_t* blocks) {
+    BlowfishDecryptBlocks(w.context, blocks, kBlockCount);
+  });
 }
 
 // Each path on its own, whatever BlowfishDecryptBlocks would pick.
@@ -72,79 +80,42 @@ void BM_DecryptBlocksWith(benchmark::State& state, BlowfishPath path) {
     state.SkipWithError("path not available on this processor");
     return;
   }
-  Workload& w = SharedWorkload();
-  for (auto _ : state) {
-    std::memcpy(w.scratch.data(), w.ciphertext.data(), kBufferBytes);
-    BlowfishDecryptBlocksWith(path, w.context, w.scratch.data(), kBlockCount);
-    benchmark::DoNotOptimize(w.scratch.data());
-    benchmark::ClobberMemory();
-  }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
-                          static_cast<int64_t>(kBufferBytes));
+  DecryptFreshCopies(state, [path](Workload& w, uint8_t* blocks) {
+    BlowfishDecryptBlocksWith(path, w.context, blocks, kBlockCount);
+  });
 }
 
 // The straightforward loop that BlowfishDecryptBlocks replaces.
 void BM_DecryptBlockLoop(benchmark::State& state) {
-  Workload& w = SharedWorkload();
-  for (auto _ : state) {
-    std::memcpy(w.scratch.data(), w.ciphertext.data(), kBufferBytes);
-    for (uint8_t* block = w.scratch.data(); block != w.scratch.data() + kBufferBytes; block += 8) {
-      uint32_t left = load32_le(block);
-      uint32_t right = load32_le(block + 4);
-      BlowfishDecryptBlock(w.context, left, right);
-      store32_le(block, left);
-      store32_le(block + 4, right);
-    }
-    benchmark::DoNotOptimize(w.scratch.data());
-    benchmark::ClobberMemory();
-  }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
-                          static_cast<int64_t>(kBufferBytes));
+  DecryptFreshCopies(state, [](Workload& w, uint8_t* blocks) {
+    DecryptOneByOne(w.context, blocks, kBlockCount);
+  });
 }
 
 // OpenSSL on the same bytes with the log files' packing; BF_decrypt works on the two halves
 // as numbers, so the packing costs it the same loads and stores as the loop above.
 void BM_OpenSslDecryptLoop(benchmark::State& state) {
-  Workload& w = SharedWorkload();
-  for (auto _ : state) {
-    std::memcpy(w.scratch.data(), w.ciphertext.data(), kBufferBytes);
-    for (uint8_t* block = w.scratch.data(); block != w.scratch.data() + kBufferBytes; block += 8) {
+  DecryptFreshCopies(state, [](Workload& w, uint8_t* blocks) {
+    for (uint8_t* block = blocks; block != blocks + kBufferBytes; block += 8) {
       BF_LONG data[2] = {load32_le(block), load32_le(block + 4)};
       BF_decrypt(data, &w.opensslKey);
       store32_le(block, data[0]);
       store32_le(block + 4, data[1]);
     }
-    benchmark::DoNotOptimize(w.scratch.data());
-    benchmark::ClobberMemory();
-  }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
-                          static_cast<int64_t>(kBufferBytes));
+  });
 }
 
 // Botan 2 decrypts whole runs of blocks itself (four at a time). It packs each half
 // big-endian, unlike the log files, which changes the bytes but not the work.
 void BM_BotanDecryptN(benchmark::State& state) {
-  Workload& w = SharedWorkload();
-  for (auto _ : state) {
-    std::memcpy(w.scratch.data(), w.ciphertext.data(), kBufferBytes);
-    w.botan->decrypt_n(w.scratch.data(), w.scratch.data(), kBlockCount);
-    benchmark::DoNotOptimize(w.scratch.data());
-    benchmark::ClobberMemory();
-  }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
-                          static_cast<int64_t>(kBufferBytes));
+  DecryptFreshCopies(state, [](Workload& w, uint8_t* blocks) {
+    w.botan->decrypt_n(blocks, blocks, kBlockCount);
+  });
 }
 
 // The copy alone, to read the others' figures net of it.
 void BM_CopyOnly(benchmark::State& state) {
-  Workload& w = SharedWorkload();
-  for (auto _ : state) {
-    std::memcpy(w.scratch.data(), w.ciphertext.data(), kBufferBytes);
-    benchmark::DoNotOptimize(w.scratch.data());
-    benchmark::ClobberMemory();
-  }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
-                          static_cast<int64_t>(kBufferBytes));
+  DecryptFreshCopies(state, [](Workload&, uint8_t*) {});
 }
 
 void BM_KeySchedule(benchmark::State& state) {
@@ -241,11 +212,7 @@ void BM_NaiveFileLoop(benchmark::State& state) {
     }
     uint8_t block[8];
     while (*input.value->Read(block).value == 8) {
-      uint32_t left = load32_le(block);
-      uint32_t right = load32_le(block + 4);
-      BlowfishDecryptBlock(context, left, right);
-      store32_le(block, left);
-      store32_le(block + 4, right);
+      DecryptOneByOne(context, block, 1);
       if (output.value->WriteAll(block) != 0) {
         state.SkipWithError("write failed");
         break;

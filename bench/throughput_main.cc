@@ -14,10 +14,10 @@
 
 #include "engine/blowfish.h"
 #include "engine/blowfish_blocks.h"
-#include "engine/byte_order.h"
 #include "engine/decrypt_file.h"
 #include "engine/key_text.h"
 #include "platform/file.h"
+#include "tests/support/block_reference.h"
 #include "tests/support/log_fixture.h"
 #include "tests/support/temp_folder.h"
 
@@ -73,13 +73,7 @@ int main() {
   }
   Print("cipher_one_block_loop", BestMiBPerSecond(3, kBufferBytes, [&] {
           fresh();
-          for (uint8_t* block = scratch.data(); block != scratch.data() + kBufferBytes; block += 8) {
-            uint32_t left = load32_le(block);
-            uint32_t right = load32_le(block + 4);
-            BlowfishDecryptBlock(key, left, right);
-            store32_le(block, left);
-            store32_le(block + 4, right);
-          }
+          DecryptOneByOne(key, scratch.data(), kBufferBytes / 8);
         }));
 
   TempFolder folder;
