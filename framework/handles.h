@@ -66,7 +66,9 @@ class SelectedObject {
   SelectedObject(const SelectedObject&) = delete;
   SelectedObject& operator=(const SelectedObject&) = delete;
   ~SelectedObject() {
-    if (previous_ && previous_ != HGDI_ERROR) SelectObject(dc_, previous_);
+    // HGDI_ERROR spelled without its macro, whose unsigned constant warns in the 64-bit build.
+    const auto failed = reinterpret_cast<HGDIOBJ>(static_cast<intptr_t>(-1));
+    if (previous_ && previous_ != failed) SelectObject(dc_, previous_);
   }
 
  private:

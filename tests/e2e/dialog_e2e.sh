@@ -37,6 +37,15 @@ expect_exit_zero() {
   [ "$status" -eq 0 ] || fail "$2: exit code $status"
 }
 
+# MinGW's objdump for the executable's own kind (pe-i386 or pe-x86-64).
+objdump_for() {
+  if [ "$VELLUNORA_WINE_ARCH" = win64 ]; then
+    x86_64-w64-mingw32-objdump "$@"
+  else
+    i686-w64-mingw32-objdump "$@"
+  fi
+}
+
 make_log() {
   wine "$make_sample" "$(winepath -w "$1")" "$2" 2000 </dev/null >/dev/null 2>&1
 }
@@ -93,7 +102,7 @@ keys_to '^Vellunoradecoder$' Return
 expect_exit_zero "$pid" "start-up error"
 
 # 4. Other programs find the dialog through the exported pointer.
-exports=$(i686-w64-mingw32-objdump -p "$decoder")
+exports=$(objdump_for -p "$decoder")
 grep -q '\] _OKRightDlg$' <<<"$exports" || fail "_OKRightDlg is not exported"
 
 if [ "$failures" -eq 0 ]; then

@@ -142,11 +142,18 @@ TEST_F(DriveComboBoxTest, EachItemCarriesItsKindsGlyph) {
   ASSERT_TRUE(GetComboBoxInfo(form.drives.Handle(), &info));
   const HWND dropped = info.hwndList;
   const COLORREF fill = GetSysColor(COLOR_WINDOW);
+  int checked = 0;
   for (int index = 0; index < 8; ++index) {
     if (index == form.drives.ItemIndex()) continue;  // drawn in the highlight colour
     SCOPED_TRACE(glyphs[index]);
     RECT item{};
     SendMessageA(dropped, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    // 64-bit Wine drops the list one row short and scrolls it to the selected item, whatever
+    // the top index is set to: an item out of view cannot be read back.
+    RECT client{};
+    GetClientRect(dropped, &client);
+    if (item.top < client.top || item.bottom > client.bottom) continue;
+    ++checked;
     const ResourcePixels glyph = ReadResourcePixels(glyphs[index]);
     ASSERT_EQ(glyph.width, 16);
     UpdateWindow(dropped);
@@ -166,6 +173,7 @@ TEST_F(DriveComboBoxTest, EachItemCarriesItsKindsGlyph) {
     });
     EXPECT_EQ(CapturePixels(dropped, textArea), expected);
   }
+  EXPECT_GE(checked, 6) << "too few items in view";
   form.drives.SetDroppedDown(false);
 }
 
