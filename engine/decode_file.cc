@@ -1,6 +1,7 @@
 #include "engine/decode_file.h"
 
 #include <algorithm>
+#include <exception>
 #include <thread>
 
 #include "engine/decrypt_file.h"
@@ -30,7 +31,9 @@ void ReportWrongPassword(DecodeHost& host) {
 
 }  // namespace
 
-void DecodeFile(DecodeHost& host, const std::string& path) {
+namespace {
+
+DecryptResult DecryptFor(DecodeHost& host, const std::string& path) {
   std::string password = host.PasswordText();
   const PasswordKey key(password);
   SecureWipe(password);
@@ -44,7 +47,20 @@ void DecodeFile(DecodeHost& host, const std::string& path) {
   options.syncToDisk = true;
   // A large file goes faster on every core; the bytes are the same.
   options.workers = std::max(std::thread::hardware_concurrency(), 1u);
-  const DecryptResult result = DecryptLogFile(key.Context(), path, outputPath, options);
+  return DecryptLogFile(key.Context(), path, outputPath, options);
+}
+
+}  // namespace
+
+void DecodeFile(DecodeHost& host, const std::string& path) {
+  DecryptResult result;
+  // The key and the paths need memory too; without it the file fails as one whose output
+  // cannot be made, with its own message, never the framework's error box mid-batch.
+  try {
+    result = DecryptFor(host, path);
+  } catch (const std::exception&) {
+    result.status = DecryptStatus::OutputUnwritable;
+  }
 
   switch (result.status) {
     case DecryptStatus::Done:

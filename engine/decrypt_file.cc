@@ -2,15 +2,17 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <random>
+#include <exception>
+#include <new>
 #include <vector>
 
 #include "engine/decrypt_buffer.h"
 #include "engine/output_path.h"
 #include "engine/ranged_copy.h"
+#include "engine/system_resources.h"
 #include "platform/file.h"
+#include "platform/held_output.h"
 
 #ifdef _WIN32
 // The two codes Windows gives for a name that is taken, without including <windows.h> here.
@@ -43,59 +45,6 @@ DecryptResult Failure(DecryptStatus status, SystemError error = 0) {
   result.error = error;
   return result;
 }
-
-// The output while it is being written: a file of its own name in the output folder, so a
-// file under the final name is always whole. Removed unless Commit() moved it into place.
-class TemporaryOutput {
- public:
-  TemporaryOutput() = default;
-  TemporaryOutput(const TemporaryOutput&) = delete;
-  TemporaryOutput& operator=(const TemporaryOutput&) = delete;
-  ~TemporaryOutput() {
-    if (path_.empty()) return;
-    file_.Close();
-    platform::DeleteFilePath(path_);
-  }
-
-  // Creates a new file named after finalPath with a random suffix.
-  SystemError Create(const std::string& finalPath) {
-    thread_local std::minstd_rand random{std::random_device{}()};
-    SystemError error = 0;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-      char suffix[16];  // ".~" + 8 digits + ".tmp": 14 characters, never cut
-      (void)std::snprintf(suffix, sizeof suffix, ".~%08x.tmp", static_cast<unsigned>(random()));
-      std::string candidate = finalPath + suffix;
-      auto created = File::CreateExclusiveNew(candidate);
-      if (created) {
-        file_ = std::move(*created.value);
-        path_ = std::move(candidate);
-        return 0;
-      }
-      error = created.error;
-      if (!IsNameTaken(error)) break;
-    }
-    return error;
-  }
-
-  File& file() { return file_; }
-
-  // Flushes (when asked), closes and gives the file its final name.
-  SystemError Commit(const std::string& finalPath, bool sync, bool replaceExisting) {
-    if (sync) {
-      if (const SystemError error = file_.Flush()) return error;
-    }
-    if (const SystemError error = file_.Close()) return error;
-    if (const SystemError error = platform::MoveFilePath(path_, finalPath, replaceExisting)) {
-      return error;
-    }
-    path_.clear();
-    return 0;
-  }
-
- private:
-  File file_;
-  std::string path_;
-};
 
 bool StartsWithMagic(const std::vector<uint8_t>& plaintext) {
   return std::memcmp(plaintext.data(), kLogMagic, sizeof kLogMagic) == 0;
@@ -158,29 +107,27 @@ uint64_t FindFileSize(const std::string& path) {
   return platform::FindFirstEntrySize(path).value_or(0);
 }
 
-DecryptResult DecryptLogFile(const BlowfishContext& key, const std::string& inputPath,
-                          const std::string& outputPath, const DecryptOptions& options,
-                          File* outputStream) {
-  if (platform::QueryPathKind(inputPath) != platform::PathKind::File) {
-    return Failure(DecryptStatus::InputMissing);
-  }
-  auto opened = File::OpenExclusiveForReading(inputPath);
-  if (!opened) {
-    // Another program (another decoder) may have deleted it since it was looked at.
-    const bool gone = platform::IsNotFoundError(opened.error);
-    return Failure(gone ? DecryptStatus::InputMissing : DecryptStatus::InputUnreadable,
-                   opened.error);
-  }
-  File& input = *opened.value;
+namespace {
+
+DecryptResult DecryptOpenedLogFile(const BlowfishContext& key, File& input,
+                                   const std::string& inputPath, const std::string& outputPath,
+                                   const DecryptOptions& options, File* outputStream) {
   // The size of the file held open, not of whatever the name meant a moment before.
   const auto sized = input.Size();
   if (!sized) return Failure(DecryptStatus::InputUnreadable, sized.error);
   const uint64_t size = *sized.value;
   if (size == 0) return Failure(DecryptStatus::InputEmpty);
 
-  // Block 0 is checked before anything is created, so a wrong password never touches an
-  // existing output.
-  std::vector<uint8_t> buffer(kBufferSize);
+  // The output is created before block 0 is read: held and invisible, it vanishes by itself
+  // on a wrong password and never touches an existing output. Its folder is checked first.
+  platform::HeldOutput output;
+  if (options.mode == OutputMode::File) {
+    auto created = platform::HeldOutput::Create(outputPath, input);
+    if (!created) return Failure(DecryptStatus::OutputUnwritable, created.error);
+    output = std::move(*created.value);
+  }
+
+  std::vector<uint8_t> buffer = AllocateBuffer(kBufferSize);
   auto firstRead = input.Read(buffer);
   if (!firstRead) return Failure(DecryptStatus::InputUnreadable, firstRead.error);
   if (*firstRead.value == 0) return Failure(DecryptStatus::InputEmpty);
@@ -202,18 +149,13 @@ DecryptResult DecryptLogFile(const BlowfishContext& key, const std::string& inpu
   }
   if (existingIdentity && !options.replaceExisting) return Failure(DecryptStatus::OutputExists);
 
-  TemporaryOutput output;
-  if (const SystemError error = output.Create(outputPath)) {
-    return Failure(DecryptStatus::OutputUnwritable, error);
-  }
   DecryptResult result =
       WorkersFor(options, size) > 1
           ? CopyDecryptedSideBySide(key, input, output.file(), buffer, firstCount, size, options)
           : CopyDecrypted(key, input, output.file(), buffer, firstCount, size, options);
   if (result.status != DecryptStatus::Done) return result;
 
-  if (const SystemError error =
-          output.Commit(outputPath, options.syncToDisk, options.replaceExisting)) {
+  if (const SystemError error = output.Commit(options.syncToDisk, options.replaceExisting)) {
     const bool taken = !options.replaceExisting && IsNameTaken(error);
     return Failure(taken ? DecryptStatus::OutputExists : DecryptStatus::OutputUnwritable, error);
   }
@@ -234,4 +176,31 @@ DecryptResult DecryptLogFile(const BlowfishContext& key, const std::string& inpu
     result.deleteError = error;
   }
   return result;
+}
+
+}  // namespace
+
+DecryptResult DecryptLogFile(const BlowfishContext& key, const std::string& inputPath,
+                             const std::string& outputPath, const DecryptOptions& options,
+                             File* outputStream) {
+  if (platform::QueryPathKind(inputPath) != platform::PathKind::File) {
+    return Failure(DecryptStatus::InputMissing);
+  }
+  auto opened = File::OpenExclusiveForReading(inputPath);
+  if (!opened) {
+    // Another program (another decoder) may have deleted it since it was looked at.
+    const bool gone = platform::IsNotFoundError(opened.error);
+    return Failure(gone ? DecryptStatus::InputMissing : DecryptStatus::InputUnreadable,
+                   opened.error);
+  }
+  // Nothing raises out of here into a front end: a buffer the system cannot give fails the
+  // file like an output that cannot be written, with the input intact and the held output
+  // gone with the unwinding.
+  try {
+    return DecryptOpenedLogFile(key, *opened.value, inputPath, outputPath, options, outputStream);
+  } catch (const std::bad_alloc&) {
+    return Failure(DecryptStatus::OutputUnwritable, platform::kOutOfMemory);
+  } catch (const std::exception&) {
+    return Failure(DecryptStatus::OutputUnwritable);
+  }
 }

@@ -2,10 +2,13 @@
 // Decryption of one encrypted log file, with every rule that keeps the user's data safe.
 // Both the dialog (DecodeFile) and the command-line decoder go through DecryptLogFile.
 //
-// The rules: block 0 is read and checked before any output exists; the output is written to
-// a temporary file beside its final name, flushed, closed and only then moved to that name;
-// partial output is removed on every failure; the input is deleted only after all that
-// succeeded. So at every moment the input is intact or the output is whole and on disk.
+// The rules: the output is held through its own handle from its creation until it has its
+// final name (platform/held_output.h), so nobody else can open it half-written and a killed
+// run leaves nothing; it is flushed before it gets that name and is never more readable than
+// the input; an existing output is replaced only by a whole new one, and never on a wrong
+// password; the input is deleted only after all that succeeded. So at every moment the input
+// is intact or the output is whole and on disk. Nothing raises: a buffer or thread the system
+// refuses is a failure or fewer threads, never an exception.
 
 #include <cstdint>
 #include <functional>
@@ -24,8 +27,8 @@ enum class DecryptStatus {
   InputUnreadable,   // the input could not be opened (locked, no access) or read
   WrongPassword,     // block 0 did not decrypt to the magic; nothing was written
   OutputExists,      // an output exists and replacing was not allowed
-  OutputUnwritable,  // the output could not be created, written, flushed, closed or moved,
-                     // or it would have been the input itself
+  OutputUnwritable,  // the output could not be created, written, flushed or named, its
+                     // buffer not allocated, or it would have been the input itself
   Interrupted,       // the caller's progress callback asked to stop
 };
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/decrypt_buffer.h"
+#include "engine/system_resources.h"
 
 namespace {
 
@@ -112,24 +113,27 @@ DecryptResult CopyDecryptedInRanges(const BlowfishContext& key, platform::File& 
                                     platform::File& output, const RangedCopy& copy) {
   const std::vector<Range> ranges = SplitIntoRanges(copy);
   // Every buffer exists before any thread starts: a worker has nothing left that can throw.
-  std::vector<std::vector<uint8_t>> buffers(ranges.size(), std::vector<uint8_t>(copy.bufferSize));
+  std::vector<std::vector<uint8_t>> buffers;
+  buffers.reserve(ranges.size());
+  for (size_t i = 0; i < ranges.size(); ++i) buffers.push_back(AllocateBuffer(copy.bufferSize));
   SharedState state;
   std::vector<std::thread> threads;
   threads.reserve(ranges.size());
-  const auto joinAll = [&] {
-    for (std::thread& thread : threads) thread.join();
-  };
+  size_t started = 0;
+  // A thread that cannot start (no thread, or no memory for one) leaves its range and those
+  // after it to the calling thread; nothing may unwind past the threads already running.
   try {
-    for (size_t i = 0; i < ranges.size(); ++i) {
-      threads.emplace_back([&, i] {
-        DecryptRange(key, input, output, ranges[i], buffers[i], state);
+    for (; started < ranges.size(); ++started) {
+      threads.push_back(StartThread([&, started] {
+        DecryptRange(key, input, output, ranges[started], buffers[started], state);
         state.WorkerFinished();
-      });
+      }));
     }
   } catch (...) {
-    state.Stop();
-    joinAll();
-    throw;
+  }
+  for (size_t i = started; i < ranges.size(); ++i) {
+    DecryptRange(key, input, output, ranges[i], buffers[i], state);
+    state.WorkerFinished();
   }
 
   bool interrupted = false;
@@ -139,7 +143,7 @@ DecryptResult CopyDecryptedInRanges(const BlowfishContext& key, platform::File& 
       state.Stop();
     }
   }
-  joinAll();
+  for (std::thread& thread : threads) thread.join();
   if (state.Failed()) return state.Failure();
   if (interrupted || (copy.keepGoing && !copy.keepGoing(state.Done()))) {
     DecryptResult stopped;

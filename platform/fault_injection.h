@@ -9,7 +9,19 @@
 
 namespace platform::fault {
 
-enum class Operation { Open, Create, Read, Write, Flush, Close, Move, Delete };
+enum class Operation {
+  Open,
+  Create,
+  Guard,        // protecting a new output: delete-pending mark (Windows), permission bits (POSIX)
+  Read,
+  Write,
+  Flush,
+  Close,
+  Move,
+  Delete,
+  StartThread,  // starting a worker thread
+  Allocate,     // allocating a file buffer
+};
 
 // What the file function at hand must do instead of its normal call.
 struct Injected {

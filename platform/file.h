@@ -79,6 +79,7 @@ class File {
   SystemError Close();
 
  private:
+  friend class HeldOutput;
 #ifdef _WIN32
   explicit File(void* handle, bool owned) : handle_(handle), owned_(owned) {}
   void* handle_ = reinterpret_cast<void*>(static_cast<intptr_t>(-1));

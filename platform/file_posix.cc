@@ -8,22 +8,13 @@
 
 #include "platform/fault_injection.h"
 #include "platform/file.h"
+#include "platform/posix_calls.h"
 #include "platform/transfer_loops.h"
 
 namespace platform {
 namespace {
 
-SystemError LastError() { return static_cast<SystemError>(errno); }
-
-// Retries a system call that a signal interrupted; handlers only set flags.
-template <typename Call>
-auto RetryOnInterrupt(Call call) {
-  decltype(call()) result;
-  do {
-    result = call();
-  } while (result == -1 && errno == EINTR);
-  return result;
-}
+SystemError LastError() { return LastPosixError(); }
 
 // One read or write, retried when a signal interrupted it.
 template <typename Call>

@@ -5,6 +5,7 @@
 
 #include "platform/fault_injection.h"
 #include "platform/file.h"
+#include "platform/retry_win.h"
 #include "platform/transfer_loops.h"
 #include "platform/win_handles.h"
 
@@ -84,21 +85,28 @@ File& File::operator=(File&& other) noexcept {
 File::~File() { Close(); }
 
 Result<File> File::OpenExclusiveForReading(const std::string& path) {
-  if (const auto injected = fault::Take(fault::Operation::Open)) return {std::nullopt, injected.error};
-  // With the right to delete, the input can be deleted before its handle lets go of it.
-  // Where that right is refused (some shares, some permissions), reading is still allowed
-  // and the deletion goes by name after the close.
-  for (const DWORD access : {DWORD{GENERIC_READ | DELETE}, DWORD{GENERIC_READ}}) {
-    File file(CreateFileA(path.c_str(), access, 0, nullptr, OPEN_EXISTING,
-                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr),
-              true);
-    if (file.IsOpen()) {
-      file.deleteAccess_ = (access & DELETE) != 0;
-      return {std::move(file), 0};
+  File opened;
+  // A scanner or the shell looking at the file refuses the open for a moment.
+  const SystemError error = RetryWhileHeld(path, [&]() -> SystemError {
+    if (const auto injected = fault::Take(fault::Operation::Open)) return injected.error;
+    // With the right to delete, the input can be deleted before its handle lets go of it.
+    // Where that right is refused (some shares, some permissions), reading is still allowed
+    // and the deletion goes by name after the close.
+    for (const DWORD access : {DWORD{GENERIC_READ | DELETE}, DWORD{GENERIC_READ}}) {
+      File file(CreateFileA(path.c_str(), access, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr),
+                true);
+      if (file.IsOpen()) {
+        file.deleteAccess_ = (access & DELETE) != 0;
+        opened = std::move(file);
+        return 0;
+      }
+      if (GetLastError() != ERROR_ACCESS_DENIED) break;
     }
-    if (GetLastError() != ERROR_ACCESS_DENIED) break;
-  }
-  return {std::nullopt, LastError()};
+    return LastError();
+  });
+  if (error != 0) return {std::nullopt, error};
+  return {std::move(opened), 0};
 }
 
 Result<File> File::CreateExclusiveNew(const std::string& path) {
@@ -181,7 +189,8 @@ SystemError File::DeleteWhileOpen(const std::string& path) {
   }
   if (!deleteAccess_) {
     Close();
-    return DeleteFileA(path.c_str()) ? 0 : LastError();
+    // Closed, the input is open to others again: the shell or a scanner may hold it a moment.
+    return RetryWhileHeld(path, [&] { return DeleteFileA(path.c_str()) ? 0 : LastError(); });
   }
   // The file goes when this, its only handle, is closed.
   FILE_DISPOSITION_INFO disposition{};

@@ -7,7 +7,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <stdexcept>
+#include <system_error>
 #include <utility>
 
 namespace {
@@ -105,4 +107,18 @@ ChildEnd ChildProcess::Wait() {
 ChildEnd ChildProcess::Kill() {
   kill(pid_, SIGKILL);
   return Wait();
+}
+
+bool IsWritingAnOutputIn(pid_t pid, const std::string& folder) {
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+    if (entry.path().filename().string().starts_with("~")) return true;
+  }
+  const std::string unnamed = folder + "/#";
+  const std::filesystem::path descriptors = "/proc/" + std::to_string(pid) + "/fd";
+  for (const auto& entry : std::filesystem::directory_iterator(descriptors, error)) {
+    const std::string target = std::filesystem::read_symlink(entry.path(), error).string();
+    if (target.starts_with(unnamed)) return true;
+  }
+  return false;
 }

@@ -71,6 +71,11 @@ struct ChildEnd {
 // A status from waitpid, taken apart.
 ChildEnd EndOf(int status);
 
+// Whether process pid is writing an output in folder: it holds an unnamed file there (shown
+// as "folder/#inode (deleted)"), or a file whose name starts with "~" exists there (the named
+// temporary file of a file system without unnamed files).
+bool IsWritingAnOutputIn(pid_t pid, const std::string& folder);
+
 // The pointers execve takes: one to each text, then nullptr. They point into texts, which
 // must outlive them.
 std::vector<char*> PointersTo(std::vector<std::string>& texts);
