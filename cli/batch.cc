@@ -9,6 +9,7 @@
 #include "cli/messages.h"
 #include "engine/key_text.h"
 #include "engine/output_path.h"
+#include "engine/system_resources.h"
 #include "platform/console.h"
 #include "platform/directory.h"
 #include "platform/path_text.h"
@@ -275,7 +276,13 @@ BatchOutcome RunInParallel(const BatchJob& job, const std::vector<std::string>& 
     }
   };
   std::vector<std::thread> threads;
-  for (unsigned i = 0; i < workers; ++i) threads.emplace_back(work);
+  threads.reserve(workers);
+  // Fewer threads than asked for still do every file; with none, the calling thread does.
+  try {
+    for (unsigned i = 0; i < workers; ++i) threads.push_back(StartThread(work));
+  } catch (...) {
+  }
+  if (threads.empty()) work();
   for (std::thread& thread : threads) thread.join();
   if (failure) std::rethrow_exception(failure);
   return BatchOutcome{exitCode, interrupted.load()};
