@@ -43,18 +43,23 @@ std::optional<std::wstring> NativePathOf(const std::string& path) {
   return L"\\??\\" + full;
 }
 
+// A function of ntdll, which every process has loaded; null if it has none of that name.
+template <typename Function>
+Function NtdllFunction(const char* name) {
+  const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  if (ntdll == nullptr) return nullptr;
+  // Through the generic function pointer type, which any function pointer may be cast from.
+  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(ntdll, name)));
+}
+
 // Renames the file of handle to path. Through ntdll, which every process has loaded: the
 // Win32 SetFileInformationByHandle passes the name on untranslated on some Windows versions
 // and as a DOS path on others, while the native call means the same everywhere.
 SystemError RenameThroughHandle(HANDLE handle, const std::string& path, bool replaceExisting) {
   using SetInformation = LONG(NTAPI*)(HANDLE, IO_STATUS_BLOCK*, void*, ULONG, FILE_INFORMATION_CLASS);
   using ToWin32Error = ULONG(NTAPI*)(LONG);
-  const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-  if (ntdll == nullptr) return LastError();
-  const auto setInformation =
-      reinterpret_cast<SetInformation>(GetProcAddress(ntdll, "NtSetInformationFile"));
-  const auto toWin32Error =
-      reinterpret_cast<ToWin32Error>(GetProcAddress(ntdll, "RtlNtStatusToDosError"));
+  const auto setInformation = NtdllFunction<SetInformation>("NtSetInformationFile");
+  const auto toWin32Error = NtdllFunction<ToWin32Error>("RtlNtStatusToDosError");
   if (setInformation == nullptr || toWin32Error == nullptr) return LastError();
 
   const std::optional<std::wstring> native = NativePathOf(path);

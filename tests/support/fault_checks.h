@@ -42,7 +42,8 @@ bool PathExists(const std::string& path);
 // Throws std::runtime_error naming the folder when it cannot be listed.
 std::vector<std::string> NamesIn(const std::string& folder);
 
-// The names in folder that end in ".tmp", sorted.
+// The names in folder that a temporary file could have: beginning with "~" or ending in
+// ".tmp". Sorted.
 std::vector<std::string> TemporaryFilesIn(const std::string& folder);
 
 // "" when the file at path holds exactly expected, else how it differs.
@@ -133,10 +134,9 @@ void ReadDecoderLines(const std::string& err, const std::string& folder,
                       const std::vector<std::string>& allowedFailures, DecoderLines& lines);
 
 // Runs of the decoder on one log file, alone in its folder, ended from outside at random
-// moments, each next one started beside the temporary file the last one left, as a user's rerun
-// would be. After each: the input as it was or the whole output under its final name (never
-// neither, never a partial file under the final name), at most one new temporary file, holding
-// only plaintext, and nothing else.
+// moments. After each: the input as it was or the whole output under its final name (never
+// neither, never a partial file under the final name), and nothing else: the output is held
+// until it is named, so not even an ended run leaves a temporary file.
 class EndedRuns {
  public:
   // log is in folder and its output goes there; it must outlive this object. stopped names
@@ -151,29 +151,25 @@ class EndedRuns {
   // it inside ASSERT_NO_FATAL_FAILURE.
   void CheckWholeRun(long long exitCode, const std::string& err) const;
 
-  // Checks a run started beside the temporary files the ended runs left: exit code 0, the
-  // output whole and the input deleted.
+  // Checks the last run, after the ended ones: exit code 0, the output whole and the input
+  // deleted.
   void CheckRunBesideLeftovers(long long exitCode, const std::string& err) const;
 
   // Checks the folder after a run that was ended from outside (endedFromOutside) or had
-  // finished by itself, with exitCode and err, counts its outcome, deletes the temporary file
-  // of the run before it and restores the input for the next. A fatal failure (neither the
+  // finished by itself, with exitCode and err, counts its outcome, removes any file left
+  // behind (a failure) and restores the input for the next. A fatal failure (neither the
   // input nor the output there) ends the check: call it inside ASSERT_NO_FATAL_FAILURE.
   void CheckRun(bool endedFromOutside, long long exitCode, const std::string& err);
 
-  // Writes how many runs had each outcome, and the sizes of the temporary files left.
+  // Writes how many runs had each outcome, and how many files were left behind.
   void Summarize(std::ostream& out) const;
 
  private:
-  bool IsTemporaryName(const std::string& name) const;
-
   std::string folder_;
   const LogFile& log_;
   std::string stopped_;
-  std::string outputName_;
   std::map<std::string, int> outcomes_;
-  std::vector<uint64_t> leftoverSizes_;
-  std::vector<std::string> previousLeftovers_;
+  int leftovers_ = 0;
 };
 
 // The seed of the random moments at which runs are ended: VELLUNORA_KILL_SEED if set, so that
