@@ -22,8 +22,11 @@
 #include <string>
 #include <vector>
 
+#include "engine/decode_file.h"
+#include "engine/messages.h"
 #include "tests/support/fault_checks.h"
 #include "tests/support/log_fixture.h"
+#include "tests/support/recording_host.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -33,13 +36,15 @@ namespace fs = std::filesystem;
 constexpr size_t kKiB = 1024;
 constexpr size_t kMiB = 1024 * kKiB;
 
-// The decoder built beside this program, reached through Wine's drive Z:, which is "/".
-std::string DecoderPath() {
+// A program built beside this one, reached through Wine's drive Z:, which is "/".
+std::string ProgramPath(const char* unixPath) {
   std::string path = "Z:";
-  path += VELLUNORA_DECODE_UNIX_PATH;
+  path += unixPath;
   std::replace(path.begin(), path.end(), '/', '\\');
   return path;
 }
+
+std::string DecoderPath() { return ProgramPath(VELLUNORA_DECODE_UNIX_PATH); }
 
 // The system's sentence for code, as the decoder puts it in brackets: without the line break
 // and the full stop at its end.
@@ -456,6 +461,145 @@ TEST(DecoderUnderWineFaults, TwoDecodersStartedTogetherLoseNoFileAndDecryptEachA
       std::cout << " " << inputsLeft << " inputs left beside their outputs\n";
       EXPECT_EQ(folder.Names().size(), kFiles + inputsLeft) << "no temporary file is left";
     }
+  }
+}
+
+// ---- Other programs on the same desktop ---------------------------------------------------------
+
+// tests/windows/neighbour.cc running on a folder: it opens every new file there the moment its
+// writer lets go of it, with share mode read, for holdMilliseconds. Ended with the test.
+class Neighbour {
+ public:
+  Neighbour(const std::string& folder, unsigned holdMilliseconds) {
+    std::string commandLine = Quoted(ProgramPath(VELLUNORA_NEIGHBOUR_UNIX_PATH)) + " " +
+                              Quoted(folder) + " " + std::to_string(holdMilliseconds);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process_)) {
+      throw std::runtime_error("CreateProcess: error " + std::to_string(GetLastError()));
+    }
+    // Time to make its first pass over the folder, as a watcher that was there before.
+    Sleep(300);
+  }
+  Neighbour(const Neighbour&) = delete;
+  Neighbour& operator=(const Neighbour&) = delete;
+  ~Neighbour() {
+    TerminateProcess(process_.hProcess, 0);
+    WaitForSingleObject(process_.hProcess, INFINITE);
+    CloseHandle(process_.hThread);
+    CloseHandle(process_.hProcess);
+  }
+
+ private:
+  PROCESS_INFORMATION process_{};
+};
+
+// An older output held open by another program for the whole run, longer than any retry.
+class HeldFile {
+ public:
+  explicit HeldFile(const std::string& path)
+      : handle_(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            0, nullptr)) {
+    if (handle_ == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot hold " + path);
+  }
+  HeldFile(const HeldFile&) = delete;
+  HeldFile& operator=(const HeldFile&) = delete;
+  ~HeldFile() { CloseHandle(handle_); }
+
+ private:
+  HANDLE handle_;
+};
+
+// The dialog's DecodeFile on each log, one after the other as its batch run does; the events
+// of each file.
+std::vector<std::vector<std::string>> DecodeEachInDialog(const std::vector<LogFile>& logs,
+                                                         const std::string& outputFolder) {
+  std::vector<std::vector<std::string>> events;
+  for (const LogFile& log : logs) {
+    RecordingHost host;
+    host.password = kFaultPassword;
+    host.outputFolder = outputFolder;
+    DecodeFile(host, log.input);
+    events.push_back(host.events);
+  }
+  return events;
+}
+
+TEST(DecoderUnderWineFaults, NeighbourOpeningEveryNewFileMakesNoFileFailOrStay) {
+  constexpr size_t kFiles = 100;
+  enum class FrontEnd { Dialog, CommandLine };
+  struct Case {
+    const char* what;
+    FrontEnd frontEnd;
+    bool olderOutputs;      // an older ".CSV" of every log is there before the run
+    bool holdFirstOlder;    // and another program holds the first one for the whole run
+  };
+  const Case cases[] = {
+      {"dialog", FrontEnd::Dialog, false, false},
+      {"dialog, older outputs replaced", FrontEnd::Dialog, true, false},
+      {"dialog, an older output held for good", FrontEnd::Dialog, true, true},
+      {"command line", FrontEnd::CommandLine, false, false},
+      {"command line -f, older outputs replaced", FrontEnd::CommandLine, true, false},
+      {"command line -f, an older output held for good", FrontEnd::CommandLine, true, true},
+  };
+  const std::vector<uint8_t> older(700, uint8_t{'o'});
+  const std::vector<std::string> hardFailure = {
+      std::string("say:") + kDecodeFailedText + "|" + kMessageTitle, "stop", "pause:1000",
+      "close"};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempFolder in, out;
+    std::vector<LogFile> logs;
+    for (size_t i = 0; i < kFiles; ++i) {
+      logs.push_back(WriteLog(in.path(), LogName('N', i), 3 * kKiB + i * 97,
+                              static_cast<uint32_t>(i + 1), out.path()));
+      if (c.olderOutputs) WriteFileBytes(logs.back().output, older);
+    }
+    std::vector<bool> failed(kFiles, false);
+    {
+      Neighbour neighbour(out.path(), 30);
+      std::unique_ptr<HeldFile> held;
+      if (c.holdFirstOlder) held = std::make_unique<HeldFile>(logs[0].output);
+      if (c.frontEnd == FrontEnd::Dialog) {
+        const auto events = DecodeEachInDialog(logs, out.path());
+        for (size_t i = 0; i < kFiles; ++i) {
+          failed[i] = events[i] == hardFailure;
+          EXPECT_TRUE(failed[i] || events[i] == std::vector<std::string>{"done"})
+              << logs[i].input << ": " << testing::PrintToString(events[i]);
+        }
+      } else {
+        std::vector<std::string> args = {"-v", "-o", out.path()};
+        if (c.olderOutputs) args.push_back("-f");
+        args.push_back(in.path());
+        const Finished run = RunDecoder(args);
+        const std::string canNotWrite = "に書けません";
+        for (const std::string& line : SplitLines(run.err)) {
+          if (line.find("複号化しました。") != std::string::npos) continue;
+          EXPECT_NE(line.find(canNotWrite), std::string::npos) << line;
+          for (size_t i = 0; i < kFiles; ++i) {
+            if (line.starts_with(kDecoderLinePrefix + logs[i].input + ": ")) failed[i] = true;
+          }
+        }
+        EXPECT_EQ(run.exitCode, c.holdFirstOlder ? 1u : 0u) << run.err;
+      }
+    }
+    // Only the held file fails, and it is reported; nothing but whole outputs is left.
+    std::vector<std::string> outputs, names = NamesIn(out.path());
+    for (size_t i = 0; i < kFiles; ++i) {
+      SCOPED_TRACE(logs[i].input);
+      EXPECT_EQ(failed[i], c.holdFirstOlder && i == 0);
+      if (failed[i]) {
+        EXPECT_EQ(DifferenceFrom(logs[i].input, logs[i].cipher), "");
+        EXPECT_EQ(DifferenceFrom(logs[i].output, older), "") << "the held output was touched";
+      } else {
+        EXPECT_FALSE(PathExists(logs[i].input));
+        EXPECT_EQ(DifferenceFrom(logs[i].output, logs[i].plain), "");
+      }
+      outputs.push_back(logs[i].output.substr(out.path().size() + 1));
+    }
+    std::sort(outputs.begin(), outputs.end());
+    EXPECT_EQ(names, outputs) << "something other than whole outputs stayed";
   }
 }
 
