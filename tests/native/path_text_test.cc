@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "platform/held_output.h"
+
 namespace {
 
 using platform::CharacterLength;
@@ -58,6 +60,36 @@ TEST(PathText, CharacterLengthStepsOverPairs) {
   EXPECT_EQ(CharacterLength(text, 0), 1u);
   EXPECT_EQ(CharacterLength(text, 1), 2u);
   EXPECT_EQ(CharacterLength(text, 3), 1u);
+}
+
+// A temporary output name must fit wherever the final name fits: MAX_PATH counts characters
+// on Windows, where a double-byte character is one, and NAME_MAX counts bytes on POSIX.
+TEST(TemporaryNameFor, NeverLongerThanTheFinalNameAndOfOurOwnShape) {
+  constexpr bool kBytes = platform::kNativePathStyle == platform::PathStyle::Posix;
+  struct Case {
+    std::string finalName;
+    size_t length;  // of the temporary name
+    bool suffix;    // ends in ".tmp"
+  };
+  const Case cases[] = {
+      {"LOG0001.CSV", 11, true},
+      {".CSV", 4, false},
+      {"a.b.CSV", 7, false},
+      {"LOG00001.CSV", 12, true},
+      {std::string(251, 'L') + ".CSV", 16, true},
+      // Six bytes of three double-byte characters with 0x5C trail bytes, and ".CSV".
+      {kHyo + kSo + kHyo + ".CSV", kBytes ? 10 : 7, kBytes},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.finalName);
+    const std::string name = platform::TemporaryNameFor(c.finalName, 0x0123456789abcdefULL);
+    EXPECT_EQ(name.size(), c.length);
+    EXPECT_EQ(name.front(), '~');
+    EXPECT_EQ(name.ends_with(".tmp"), c.suffix);
+    const std::string random = name.substr(1, name.size() - 1 - (c.suffix ? 4 : 0));
+    EXPECT_EQ(random.find_first_not_of("0123456789abcdefghijklmnopqrstuvwxyz"), std::string::npos);
+    EXPECT_NE(name, platform::TemporaryNameFor(c.finalName, 0xfedcba9876543210ULL));
+  }
 }
 
 }  // namespace

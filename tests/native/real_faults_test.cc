@@ -416,6 +416,53 @@ TEST(DecoderUnderRealFaults, ImmutableInputIsDecryptedAndItsDeletionReported) {
   EXPECT_EQ(folder.Names(), (std::vector<std::string>{"A.$S$", "A.CSV"}));
 }
 
+// ---- Names at the limit, and who may read the output -------------------------------------------
+
+TEST(DecoderUnderRealFaults, OutputsAtTheNameLimitAndNoMoreReadableThanTheirInputs) {
+  struct Case {
+    const char* what;
+    size_t baseLength;  // of the input's name before ".$S$"; its output's name is as long
+    bool force;         // -f, with an older output there beforehand
+    mode_t inputMode;
+    mode_t umask;       // the decoder's
+    mode_t outputMode;
+  };
+  const Case cases[] = {
+      {"output name of 255 bytes", 251, false, 0644, 022, 0644},
+      {"output name of 255 bytes replacing an older output", 251, true, 0644, 022, 0644},
+      {"input readable by its owner only", 8, false, 0600, 022, 0600},
+      {"input readable by its group", 8, false, 0640, 022, 0640},
+      {"the umask stricter than the input", 8, false, 0644, 077, 0600},
+      {"an older output readable by all is replaced by one that is not", 8, true, 0600, 022, 0600},
+      {"execute bits are not copied", 8, false, 0755, 022, 0644},
+  };
+  const std::vector<uint8_t> older(5000, uint8_t{'o'});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempFolder folder;
+    const std::string base(c.baseLength, 'L');
+    const LogFile log = WriteLog(folder.path(), base + ".$S$", 100 * kKiB + 5, 9, folder.path());
+    ASSERT_EQ(chmod(log.input.c_str(), c.inputMode), 0);
+    if (c.force) {
+      WriteFileBytes(log.output, older);
+      ASSERT_EQ(chmod(log.output.c_str(), 0644), 0);
+    }
+    Launch launch{{}, std::nullopt};
+    if (c.force) launch.args.push_back("-f");
+    launch.args.push_back(log.input);
+    const mode_t before = umask(c.umask);
+    const Finished run = RunDecoder(launch);
+    umask(before);
+
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(DifferenceFrom(log.output, log.plain), "");
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{base + ".CSV"});
+    struct stat status {};
+    ASSERT_EQ(stat(log.output.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, c.outputMode);
+  }
+}
+
 // ---- Killed runs --------------------------------------------------------------------------------
 
 TEST(DecoderUnderRealFaults, SigkillAtAnyMomentLeavesTheInputOrTheWholeOutput) {

@@ -603,4 +603,49 @@ TEST(DecoderUnderWineFaults, NeighbourOpeningEveryNewFileMakesNoFileFailOrStay) 
   }
 }
 
+// An output path of MAX_PATH - 1 characters, the longest the ANSI calls take, is decrypted,
+// also when it replaces an older output: no temporary name may be longer than the final one.
+TEST(DecoderUnderWineFaults, OutputPathsOfTheLongestLengthAreDecrypted) {
+  constexpr size_t kLongest = MAX_PATH - 1;
+  struct Case {
+    const char* what;
+    bool dialog;  // the dialog's DecodeFile, else the command line (-f with an older output)
+    bool older;
+  };
+  const Case cases[] = {
+      {"dialog", true, false},
+      {"dialog replacing an older output", true, true},
+      {"command line", false, false},
+      {"command line -f replacing an older output", false, true},
+  };
+  const std::vector<uint8_t> older(900, uint8_t{'o'});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempFolder in, out;
+    // A folder of the output folder, so long that a name of about 40 characters fills the path.
+    const std::string folder = JoinPath(out.path(), std::string(kLongest - out.path().size() - 42, 'D'));
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    const std::string base(kLongest - folder.size() - 1 - 4, 'L');
+    const LogFile log = WriteLog(in.path(), base + ".$S$", 64 * kKiB + 3, 21, folder);
+    ASSERT_EQ(log.output.size(), kLongest);
+    if (c.older) WriteFileBytes(log.output, older);
+
+    if (c.dialog) {
+      const auto events = DecodeEachInDialog({log}, folder);
+      EXPECT_EQ(events[0], std::vector<std::string>{"done"});
+    } else {
+      std::vector<std::string> args = {"-o", folder};
+      if (c.older) args.push_back("-f");
+      args.push_back(log.input);
+      const Finished run = RunDecoder(args);
+      EXPECT_EQ(run.exitCode, 0u) << run.err;
+    }
+    EXPECT_FALSE(PathExists(log.input));
+    EXPECT_EQ(DifferenceFrom(log.output, log.plain), "");
+    EXPECT_EQ(NamesIn(folder), std::vector<std::string>{base + ".CSV"});
+    DeleteFileA(log.output.c_str());
+    RemoveDirectoryA(folder.c_str());
+  }
+}
+
 }  // namespace
