@@ -75,6 +75,12 @@ TEST(DecodeFile, HardFailuresShowOneMessageStopPauseAndClose) {
       {"B: input empty", [](DialogRun& r) { r.cipher.clear(); WriteFileBytes(r.input, r.cipher); }},
       {"D: output folder missing",
        [](DialogRun& r) { r.host.outputFolder = r.out / "missing"; }},
+      // The output is made before block 0 is checked, so D comes before E.
+      {"D: output folder missing, and a wrong password",
+       [](DialogRun& r) {
+         r.host.outputFolder = r.out / "missing";
+         r.host.password = "wrong";
+       }},
   };
   for (const Case& c : cases) {
     DialogRun run;
