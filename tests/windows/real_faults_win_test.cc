@@ -358,7 +358,7 @@ TEST(DecoderUnderWineFaults, UnopenableUndeletableOrUnwritableFilesAreReportedAn
 }
 
 TEST(DecoderUnderWineFaults, TerminatedAtAnyMomentLeavesTheInputOrTheWholeOutput) {
-  constexpr int kRuns = 30;
+  constexpr int kRuns = 50;
   constexpr size_t kSize = 16 * kMiB;
   const uint64_t seed = KillSeed("ends");
 
