@@ -7,6 +7,7 @@
 
 #include "browsing/directory_list_box.h"
 #include "browsing/file_name_text.h"
+#include "browsing/system_library.h"
 #include "browsing/volume_query.h"
 #include "framework/exceptions.h"
 #include "framework/font.h"
@@ -38,6 +39,14 @@ std::string WithName(char letter, const std::string& name) {
   return std::string{letter, ':', ' '} + name;
 }
 
+// WNetGetConnectionA from the system's MPR, loaded on the first remote drive and kept for
+// the process's life; null when it cannot be had, which shows the label as any failure does.
+decltype(WNetGetConnectionA)* RemoteConnectionQuery() {
+  static const SystemLibrary mpr("mpr.dll");
+  static const auto query = mpr.Find<decltype(WNetGetConnectionA)>("WNetGetConnectionA");
+  return query;
+}
+
 }  // namespace
 
 std::string VolumeLabelText(char letter) {
@@ -49,10 +58,12 @@ std::string VolumeLabelText(char letter) {
 }
 
 std::string RemoteNameText(char letter) {
+  const auto query = RemoteConnectionQuery();
+  if (!query) return VolumeLabelText(letter);
   const std::string local{UpperLetter(letter), ':'};
   char remote[MAX_PATH + 1] = {};
   DWORD size = sizeof remote;
-  if (WNetGetConnectionA(local.c_str(), remote, &size) != NO_ERROR) return VolumeLabelText(letter);
+  if (query(local.c_str(), remote, &size) != NO_ERROR) return VolumeLabelText(letter);
   remote[MAX_PATH] = '\0';
   return InLettersCase(letter, remote);
 }

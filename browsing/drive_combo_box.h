@@ -85,6 +85,7 @@ std::string DriveItemText(char letter, UINT driveType);
 // asks the user nothing.
 std::string VolumeLabelText(char letter);
 
-// The remote name of the drive (WNetGetConnectionA) in letter's case by the file-name
-// rule, or VolumeLabelText when there is none.
+// The remote name of the drive (WNetGetConnectionA of the system folder's MPR, loaded on
+// the first call) in letter's case by the file-name rule, or VolumeLabelText when there is
+// none or MPR cannot be loaded.
 std::string RemoteNameText(char letter);

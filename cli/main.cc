@@ -9,6 +9,7 @@
 #include "cli/options.h"
 #include "cli/password.h"
 #include "platform/console.h"
+#include "platform/dll_search.h"
 #include "platform/interrupt.h"
 
 namespace {
@@ -51,6 +52,7 @@ int RunDecoder(const Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  platform::SearchSystemFolderOnlyForDlls();
   const ParsedCommandLine parsed =
       ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   switch (parsed.action) {

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # The real VellunoraDecoder.exe under Wine on the virtual display, driven only by
-# keystrokes (xdotool), as a user would drive it.
-#   dialog_e2e.sh DECODER_EXE MAKE_SAMPLE_LOG_EXE OUTPUT_FOLDER
+# keystrokes (xdotool), as a user would drive it; and what both programs import.
+#   dialog_e2e.sh DECODER_EXE MAKE_SAMPLE_LOG_EXE OUTPUT_FOLDER COMMAND_LINE_EXE
 set -euo pipefail
 decoder=$1
 make_sample=$2
 output_folder=$3
+command_line=$4
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../cmake/wine-env.sh"
 : "${DISPLAY:?a display is needed}"
@@ -104,6 +105,20 @@ expect_exit_zero "$pid" "start-up error"
 # 4. Other programs find the dialog through the exported pointer.
 exports=$(objdump_for -p "$decoder")
 grep -q '\] _OKRightDlg$' <<<"$exports" || fail "_OKRightDlg is not exported"
+
+# 5. Both programs import at load time only DLLs that Windows takes from the system folder
+# whatever lies beside the program: those on its known-DLL list, and comctl32, which the
+# manifest binds side by side. Any other DLL, MPR among them, is looked for beside the
+# program first, where a download folder can hold anything; the programs load such DLLs
+# themselves, from the system folder.
+known_dlls=" kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll ole32.dll msvcrt.dll comctl32.dll "
+for program in "$decoder" "$command_line"; do
+  imports=$(objdump_for -p "$program" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr '[:upper:]' '[:lower:]') || true
+  grep -qx kernel32.dll <<<"$imports" || fail "no import table read from $(basename "$program")"
+  for dll in $imports; do
+    [[ $known_dlls == *" $dll "* ]] || fail "$(basename "$program") imports $dll at load time"
+  done
+done
 
 if [ "$failures" -eq 0 ]; then
   echo "dialog end-to-end: all scenarios passed"
