@@ -1,6 +1,7 @@
 // vellunora-decode: decrypts encrypted log files ("*.$S$") into ".CSV" files.
 
 #include <algorithm>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -67,5 +68,13 @@ int main(int argc, char** argv) {
       break;
   }
   platform::InstallInterruptHandlers();
-  return RunDecoder(parsed.options);
+  // A file's own decryption reports refused memory as that file's failure; what can still
+  // raise is the work around it (lists, messages). The outputs in progress are discarded on
+  // the way out, and every input not done is left as it was.
+  try {
+    return RunDecoder(parsed.options);
+  } catch (const std::exception&) {
+    platform::WriteConsoleText(ConsoleStream::Error, messages::kOutOfMemoryLine);
+    return kExitFailure;
+  }
 }

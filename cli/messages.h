@@ -56,6 +56,10 @@ std::string PasswordConversionFailed(const platform::Cp932Text& conversion);
 // Input collection.
 std::string FolderUnreadable(std::string_view folder, platform::SystemError error);
 std::string NoLogFilesIn(std::string_view folder);
+// Said when the system refuses memory outside a file's decryption; a fixed text, since
+// composing one would need memory too.
+inline constexpr std::string_view kOutOfMemoryLine =
+    "vellunora-decode: メモリが足りないため中断しました。\n";
 
 // One line per file: failures always, successes with -v.
 std::string FileFailed(std::string_view input, std::string_view output,
