@@ -41,7 +41,11 @@ bool CollectFolder(const std::string& folder, bool recursive, std::vector<std::s
   bool complete = true;
   for (const platform::DirectoryEntry& entry : entries) {
     const std::string path = platform::JoinPath(folder, entry.name);
-    if (entry.kind == platform::PathKind::File && IsLogFileName(entry.name)) {
+    // A FIFO or device named like a log is taken too, to be refused by name rather than
+    // skipped without a word.
+    const bool fileLike =
+        entry.kind == platform::PathKind::File || entry.kind == platform::PathKind::Other;
+    if (fileLike && IsLogFileName(entry.name)) {
       files.push_back(path);
     } else if (recursive && entry.kind == platform::PathKind::Directory && !entry.isLink) {
       complete = CollectFolder(path, recursive, files, sink) && complete;
@@ -85,6 +89,10 @@ void Report(const BatchJob& job, const std::string& input, const FileOutcome& ou
   const DecryptResult& result = outcome.result;
   if (result.status != DecryptStatus::Done) {
     job.sink.Error(messages::FileFailed(input, outcome.outputPath, result));
+    return;
+  }
+  if (result.inputGrew) {
+    job.sink.Error(messages::InputChangedWhileRead(input));
     return;
   }
   if (result.inputDeleteFailed) {
@@ -171,10 +179,11 @@ std::string DefaultOutputFolder(std::string_view inputPath) {
 int ExitCodeFor(const DecryptResult& result) {
   switch (result.status) {
     case DecryptStatus::Done:
-      return result.inputDeleteFailed ? kExitFailure : kExitSuccess;
+      return result.inputDeleteFailed || result.inputGrew ? kExitFailure : kExitSuccess;
     case DecryptStatus::WrongPassword:
       return kExitWrongPassword;
     case DecryptStatus::InputMissing:
+    case DecryptStatus::NotRegularFile:
     case DecryptStatus::InputEmpty:
     case DecryptStatus::InputUnreadable:
     case DecryptStatus::OutputExists:

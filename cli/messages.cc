@@ -150,6 +150,8 @@ std::string FileFailed(std::string_view input, std::string_view output,
   switch (result.status) {
     case DecryptStatus::InputMissing:
       return Line(Concat({input, ": ", kFailed, "ファイルがありません。"}));
+    case DecryptStatus::NotRegularFile:
+      return Line(Concat({input, ": ", kFailed, "通常のファイルではありません。"}));
     case DecryptStatus::InputEmpty:
       return Line(Concat({input, ": ", kFailed, "ファイルが空です。"}));
     case DecryptStatus::InputUnreadable:
@@ -174,6 +176,11 @@ std::string FileFailed(std::string_view input, std::string_view output,
 std::string InputNotDeleted(std::string_view input, platform::SystemError error) {
   return Line(
       Concat({input, ": 複号化しましたが、元のファイルを削除できません", Reason(error), "。"}));
+}
+
+std::string InputChangedWhileRead(std::string_view input) {
+  return Line(Concat(
+      {input, ": 複号化しましたが、読んでいる間にファイルが変わったため、元のファイルを残しました。"}));
 }
 
 std::string FileDecrypted(std::string_view input, std::string_view output) {

@@ -65,6 +65,8 @@ inline constexpr std::string_view kOutOfMemoryLine =
 std::string FileFailed(std::string_view input, std::string_view output,
                        const DecryptResult& result);
 std::string InputNotDeleted(std::string_view input, platform::SystemError error);
+// Decrypted as it was read, but another program appended to it meanwhile: the input stays.
+std::string InputChangedWhileRead(std::string_view input);
 std::string FileDecrypted(std::string_view input, std::string_view output);
 std::string FileWrittenToStandardOutput(std::string_view input);
 std::string PasswordMatches(std::string_view input);

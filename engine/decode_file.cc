@@ -71,6 +71,7 @@ void DecodeFile(DecodeHost& host, const std::string& path) {
       ReportWrongPassword(host);
       return;
     case DecryptStatus::InputMissing:
+    case DecryptStatus::NotRegularFile:
     case DecryptStatus::InputEmpty:
     case DecryptStatus::InputUnreadable:
     case DecryptStatus::OutputExists:

@@ -53,9 +53,10 @@ bool StartsWithMagic(const std::vector<uint8_t>& plaintext) {
 // Decrypts the rest of input into output, starting with the already decrypted first
 // buffer. Reports which side failed.
 DecryptResult CopyDecrypted(const BlowfishContext& key, File& input, File& output,
-                            std::vector<uint8_t>& buffer, size_t firstCount, uint64_t total,
-                            const DecryptOptions& options) {
+                            std::vector<uint8_t>& buffer, size_t firstRead, size_t firstCount,
+                            uint64_t total, const DecryptOptions& options) {
   DecryptResult result;
+  result.bytesRead = firstRead;
   size_t plainCount = firstCount;
   uint64_t done = 0;
   for (;;) {
@@ -70,6 +71,7 @@ DecryptResult CopyDecrypted(const BlowfishContext& key, File& input, File& outpu
     auto read = input.Read(buffer);
     if (!read) return Failure(DecryptStatus::InputUnreadable, read.error);
     if (*read.value == 0) return result;
+    result.bytesRead += *read.value;
     plainCount = DecryptBuffer(key, buffer, *read.value);
   }
 }
@@ -97,7 +99,10 @@ DecryptResult CopyDecryptedSideBySide(const BlowfishContext& key, File& input, F
     };
   }
   DecryptResult result = CopyDecryptedInRanges(key, input, output, copy);
-  if (result.status == DecryptStatus::Done) result.bytesWritten += firstCount;
+  if (result.status == DecryptStatus::Done) {
+    result.bytesWritten += firstCount;
+    result.bytesRead = total;
+  }
   return result;
 }
 
@@ -137,7 +142,13 @@ DecryptResult DecryptOpenedLogFile(const BlowfishContext& key, File& input,
   if (options.mode == OutputMode::CheckPassword) return DecryptResult{};
   if (options.mode == OutputMode::Stream) {
     if (outputStream == nullptr) return Failure(DecryptStatus::OutputUnwritable);
-    return CopyDecrypted(key, input, *outputStream, buffer, firstCount, size, options);
+    // Standard output appended to the input itself would grow it for as long as it is read.
+    const auto streamIdentity = outputStream->Identity();
+    if (streamIdentity && streamIdentity == input.Identity()) {
+      return Failure(DecryptStatus::OutputUnwritable);
+    }
+    return CopyDecrypted(key, input, *outputStream, buffer, *firstRead.value, firstCount, size,
+                         options);
   }
 
   // The output must never be the input under another name: replacing it would destroy the
@@ -152,7 +163,8 @@ DecryptResult DecryptOpenedLogFile(const BlowfishContext& key, File& input,
   DecryptResult result =
       WorkersFor(options, size) > 1
           ? CopyDecryptedSideBySide(key, input, output.file(), buffer, firstCount, size, options)
-          : CopyDecrypted(key, input, output.file(), buffer, firstCount, size, options);
+          : CopyDecrypted(key, input, output.file(), buffer, *firstRead.value, firstCount, size,
+                          options);
   if (result.status != DecryptStatus::Done) return result;
 
   if (const SystemError error = output.Commit(options.syncToDisk, options.replaceExisting)) {
@@ -169,6 +181,13 @@ DecryptResult DecryptOpenedLogFile(const BlowfishContext& key, File& input,
       return result;
     }
   }
+  // Another program may have appended to the input meanwhile (nothing stops it on POSIX): the
+  // output is whole for what was read, but the input holds more and must stay.
+  const auto sizeNow = input.Size();
+  if (!sizeNow || *sizeNow.value != result.bytesRead) {
+    result.inputGrew = true;
+    return result;
+  }
   // Deleted while still held: closed first, the input could be opened by another decoder,
   // which would then decrypt it again or find it gone.
   if (const SystemError error = input.DeleteWhileOpen(inputPath)) {
@@ -183,11 +202,20 @@ DecryptResult DecryptOpenedLogFile(const BlowfishContext& key, File& input,
 DecryptResult DecryptLogFile(const BlowfishContext& key, const std::string& inputPath,
                              const std::string& outputPath, const DecryptOptions& options,
                              File* outputStream) {
-  if (platform::QueryPathKind(inputPath) != platform::PathKind::File) {
-    return Failure(DecryptStatus::InputMissing);
+  switch (platform::QueryPathKind(inputPath)) {
+    case platform::PathKind::File:
+      break;
+    case platform::PathKind::Other:
+      return Failure(DecryptStatus::NotRegularFile);
+    case platform::PathKind::Missing:
+    case platform::PathKind::Directory:
+      return Failure(DecryptStatus::InputMissing);
   }
   auto opened = File::OpenExclusiveForReading(inputPath);
   if (!opened) {
+    if (platform::QueryPathKind(inputPath) == platform::PathKind::Other) {
+      return Failure(DecryptStatus::NotRegularFile);
+    }
     // Another program (another decoder) may have deleted it since it was looked at.
     const bool gone = platform::IsNotFoundError(opened.error);
     return Failure(gone ? DecryptStatus::InputMissing : DecryptStatus::InputUnreadable,

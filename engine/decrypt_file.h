@@ -23,6 +23,7 @@ inline constexpr char kLogMagic[8] = {'V', 'e', 'l', 'l', 'u', 'n', 'o', 'r'};
 enum class DecryptStatus {
   Done,              // output whole under its final name (or all written to the stream)
   InputMissing,      // the input does not exist as a file
+  NotRegularFile,    // the input is a FIFO, device, socket or the like, named like a log
   InputEmpty,        // the input holds no byte
   InputUnreadable,   // the input could not be opened (locked, no access) or read
   WrongPassword,     // block 0 did not decrypt to the magic; nothing was written
@@ -57,8 +58,11 @@ struct DecryptResult {
   DecryptStatus status = DecryptStatus::Done;
   platform::SystemError error = 0;    // the system's code at the failure site, if any
   bool inputDeleteFailed = false;     // Done, but the input could not be deleted
+  bool inputGrew = false;             // Done for what was read, but the input grew meanwhile
+                                      // and was kept
   platform::SystemError deleteError = 0;
   uint64_t bytesWritten = 0;
+  uint64_t bytesRead = 0;             // of the input, decrypted
 };
 
 namespace platform {

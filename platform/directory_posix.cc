@@ -24,7 +24,8 @@ class DirectoryStream {
 };
 
 PathKind KindOf(const struct stat& status) {
-  return S_ISDIR(status.st_mode) ? PathKind::Directory : PathKind::File;
+  if (S_ISDIR(status.st_mode)) return PathKind::Directory;
+  return S_ISREG(status.st_mode) ? PathKind::File : PathKind::Other;
 }
 
 }  // namespace

@@ -12,7 +12,8 @@
 
 namespace platform {
 
-enum class PathKind { Missing, File, Directory };
+// Other: a FIFO, device, socket or anything else that is neither a regular file nor a folder.
+enum class PathKind { Missing, File, Directory, Other };
 
 // What the path names now: GetFileAttributesA / stat. Errors other than "not there"
 // count as Missing, as the attribute query failing does.

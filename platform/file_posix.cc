@@ -32,7 +32,8 @@ constexpr size_t kLargestCall = 0x7FFFF000;
 PathKind QueryPathKind(const std::string& path) {
   struct stat status {};
   if (stat(path.c_str(), &status) != 0) return PathKind::Missing;
-  return S_ISDIR(status.st_mode) ? PathKind::Directory : PathKind::File;
+  if (S_ISDIR(status.st_mode)) return PathKind::Directory;
+  return S_ISREG(status.st_mode) ? PathKind::File : PathKind::Other;
 }
 
 std::optional<uint64_t> FindFirstEntrySize(const std::string& path) {
@@ -63,7 +64,10 @@ File::~File() { Close(); }
 
 Result<File> File::OpenExclusiveForReading(const std::string& path) {
   if (const auto injected = fault::Take(fault::Operation::Open)) return {std::nullopt, injected.error};
-  File file(RetryOnInterrupt([&] { return open(path.c_str(), O_RDONLY | O_CLOEXEC); }), true);
+  // Non-blocking: a FIFO that took the name since it was looked at must not hang the open;
+  // a regular file reads the same either way.
+  File file(RetryOnInterrupt([&] { return open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK); }),
+            true);
   if (!file.IsOpen()) return {std::nullopt, LastError()};
   // Another decoder working on the same input holds this lock: the file is busy, as
   // share mode 0 makes it on Windows.
@@ -73,6 +77,7 @@ Result<File> File::OpenExclusiveForReading(const std::string& path) {
   struct stat status {};
   if (fstat(file.descriptor_, &status) != 0) return {std::nullopt, LastError()};
   if (S_ISDIR(status.st_mode)) return {std::nullopt, static_cast<SystemError>(EISDIR)};
+  if (!S_ISREG(status.st_mode)) return {std::nullopt, static_cast<SystemError>(EINVAL)};
   return {std::move(file), 0};
 }
 

@@ -33,14 +33,15 @@ mode_t UmaskAllows() {
 }
 
 // Gives the output the input's permission bits, as gzip and xz do, or fewer where the umask
-// allows fewer; the group's bits go where the output's group differs from the input's and
-// cannot be made the same.
+// allows fewer. Where the output's group differs from the input's and cannot be made the
+// same, the group gets nothing, and others only what the input's group had as well: the
+// input's group may have been denied what others were allowed.
 SystemError MatchPermissions(int output, int input) {
   struct stat in {}, out {};
   if (fstat(input, &in) != 0 || fstat(output, &out) != 0) return LastPosixError();
   mode_t mode = in.st_mode & 0777 & UmaskAllows();
   if (out.st_gid != in.st_gid && fchown(output, static_cast<uid_t>(-1), in.st_gid) != 0) {
-    mode &= static_cast<mode_t>(~0070);
+    mode = static_cast<mode_t>((mode & 0700) | (mode & 0007 & (mode >> 3)));
   }
   return fchmod(output, mode) == 0 ? 0 : LastPosixError();
 }

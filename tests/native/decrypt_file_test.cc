@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -230,6 +231,56 @@ TEST(DecryptLogFile, InterruptingSideBySideWorkersRemovesThePartialOutput) {
   EXPECT_EQ(f.Run(options).status, DecryptStatus::Interrupted);
   EXPECT_TRUE(f.InputIntact());
   EXPECT_EQ(f.folder.Names(), std::vector<std::string>{"LOG1.$S$"});
+}
+
+// Another program appends to the input during the run (nothing stops it on POSIX). What is
+// read before the end is decrypted too; what comes after the last read must not be lost with
+// the input.
+TEST(DecryptLogFile, InputThatGrowsAfterItWasReadIsKept) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows: the input is held without sharing, nobody can append to it";
+#else
+  constexpr size_t kSize = 6 * 1024 * 1024 + 3;
+  struct Case {
+    const char* what;
+    unsigned workers;
+    bool kept;  // the input stays, the output holding what was read
+  };
+  const Case cases[] = {
+      {"one reader: the appended blocks are read and decrypted", 1, false},
+      {"two workers: their ranges were fixed at the start", 2, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Fixture f(kSize, 3);
+    // Whole blocks of the same key, so the grown file is still a log.
+    const Bytes more = MakeSampleLog(kPassword, 4096, 4);
+    Bytes grown = f.cipher;
+    grown.insert(grown.end(), more.begin(), more.end());
+    DecryptOptions options;
+    options.workers = c.workers;
+    bool appended = false;
+    options.progress = [&](uint64_t, uint64_t) {
+      if (!appended) {
+        std::ofstream file(f.input, std::ios::binary | std::ios::app);
+        file.write(reinterpret_cast<const char*>(more.data()),
+                   static_cast<std::streamsize>(more.size()));
+      }
+      appended = true;
+      return true;
+    };
+    const DecryptResult result = f.Run(options);
+    ASSERT_EQ(result.status, DecryptStatus::Done);
+    EXPECT_EQ(result.inputGrew, c.kept);
+    const Bytes& read = c.kept ? f.cipher : grown;
+    EXPECT_EQ(ReadFileBytes(f.output), ReferenceDecrypt(kPassword, read));
+    if (c.kept) {
+      EXPECT_EQ(ReadFileBytes(f.input), grown);
+    } else {
+      EXPECT_EQ(f.folder.Names(), std::vector<std::string>{"LOG1.CSV"});
+    }
+  }
+#endif
 }
 
 TEST(DecryptLogFile, InputHeldByAnotherOpenerIsUnreadable) {
