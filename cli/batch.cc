@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "cli/messages.h"
+#include "cli/run_plan.h"
 #include "engine/key_text.h"
 #include "engine/output_path.h"
 #include "engine/system_resources.h"
@@ -321,9 +322,12 @@ unsigned ThreadsPerFile(const Options& options, size_t fileCount) {
 }
 
 BatchOutcome RunBatch(const BatchJob& job, const std::vector<std::string>& inputs) {
+  const RunPlan plan = PlanRun(job.options, inputs, job.sink);
   BatchJob planned = job;
-  planned.threadsPerFile = ThreadsPerFile(job.options, inputs.size());
-  const unsigned workers = WorkerCount(job.options, inputs.size());
-  return workers <= 1 ? RunSequentially(planned, inputs)
-                      : RunInParallel(planned, inputs, workers);
+  planned.threadsPerFile = ThreadsPerFile(job.options, plan.files.size());
+  const unsigned workers = WorkerCount(job.options, plan.files.size());
+  BatchOutcome outcome = workers <= 1 ? RunSequentially(planned, plan.files)
+                                      : RunInParallel(planned, plan.files, workers);
+  outcome.exitCode = std::max(outcome.exitCode, plan.exitCode);
+  return outcome;
 }

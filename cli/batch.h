@@ -87,8 +87,9 @@ struct BatchOutcome {
   bool interrupted = false;  // the rest of the batch was left undone
 };
 
-// Decrypts inputs, several at once as WorkerCount says; messages come a line at a time.
-// The exit code is the highest of the files done.
+// Plans the run (run_plan.h), then decrypts the inputs, several at once as WorkerCount says;
+// messages come a line at a time. The exit code is the highest of the files done and of the
+// plan.
 BatchOutcome RunBatch(const BatchJob& job, const std::vector<std::string>& inputs);
 
 // How many files are decrypted at once: -j, else one per processor core, never more than

@@ -12,6 +12,7 @@
 #include "platform/console.h"
 #include "platform/dll_search.h"
 #include "platform/interrupt.h"
+#include "platform/process_setup.h"
 
 namespace {
 
@@ -19,10 +20,18 @@ using platform::ConsoleStream;
 
 int RunDecoder(const Options& options) {
   ConsoleSink sink;
-  if (options.outputFolder &&
-      platform::QueryPathKind(*options.outputFolder) != platform::PathKind::Directory) {
-    sink.Error(messages::OutputFolderMissing(*options.outputFolder));
-    return kExitFailure;
+  if (options.outputFolder) {
+    switch (platform::QueryPathKind(*options.outputFolder)) {
+      case platform::PathKind::Directory:
+        break;
+      case platform::PathKind::Missing:
+        sink.Error(messages::OutputFolderMissing(*options.outputFolder));
+        return kExitFailure;
+      case platform::PathKind::File:
+      case platform::PathKind::Other:
+        sink.Error(messages::OutputFolderNotAFolder(*options.outputFolder));
+        return kExitFailure;
+    }
   }
 
   const InputList inputs =
@@ -54,6 +63,7 @@ int RunDecoder(const Options& options) {
 
 int main(int argc, char** argv) {
   platform::SearchSystemFolderOnlyForDlls();
+  platform::PrepareCommandLineProcess();
   const ParsedCommandLine parsed =
       ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   switch (parsed.action) {

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "cli/options.h"
+#include "cli/shown_name.h"
 
 namespace messages {
 namespace {
@@ -74,7 +75,8 @@ const char kPasswordPrompt[] = "暗号パス: ";
 std::string VersionLine() { return Concat({kProgramName, " ", kProgramVersion, "\n"}); }
 
 std::string UnknownOption(std::string_view option) {
-  return Line(Concat({"不明なオプションです: ", option})) +
+  // Often a file name: a glob hands over names beginning with "-" as they are.
+  return Line(Concat({"不明なオプションです: ", ShownName(option)})) +
          Line(Concat({"使い方は ", kProgramName, " --help を見てください。"}));
 }
 
@@ -88,11 +90,16 @@ std::string NoInputs() {
 }
 
 std::string OutputFolderMissing(std::string_view folder) {
-  return Line(Concat({"出力先フォルダー ", folder, " がありません。"}));
+  return Line(Concat({"出力先フォルダー ", ShownName(folder), " がありません。"}));
+}
+
+std::string OutputFolderNotAFolder(std::string_view folder) {
+  return Line(Concat({"出力先 ", ShownName(folder), " はフォルダーではありません。"}));
 }
 
 std::string CommandLineError(std::string_view detail) {
-  return Line(Concat({"コマンド行が正しくありません: ", detail})) +
+  // CLI11 quotes the argument it refused, which may be a name a glob put there.
+  return Line(Concat({"コマンド行が正しくありません: ", ShownName(detail)})) +
          Line(Concat({"使い方は ", kProgramName, " --help を見てください。"}));
 }
 
@@ -103,12 +110,19 @@ std::string NoPasswordSource() {
 }
 
 std::string PasswordFileUnreadable(std::string_view path, platform::SystemError error) {
-  return Line(Concat({"暗号パスのファイル ", path, " を読めません", Reason(error), "。"}));
+  return Line(
+      Concat({"暗号パスのファイル ", ShownName(path), " を読めません", Reason(error), "。"}));
 }
 
 std::string PasswordInputUnreadable(platform::SystemError error) {
   return Line(Concat({"標準入力から暗号パスを読めません", Reason(error), "。"}));
 }
+
+std::string PasswordFileEmpty(std::string_view path) {
+  return Line(Concat({"暗号パスのファイル ", ShownName(path), " を読めません（空です）。"}));
+}
+
+std::string PasswordInputEmpty() { return Line("標準入力から暗号パスを読めません（空です）。"); }
 
 std::string PasswordLineTooLong(size_t limit) {
   return Line(Concat({"暗号パスの行が長すぎます（", std::to_string(limit), " バイトまで）。"}));
@@ -136,17 +150,18 @@ std::string PasswordConversionFailed(const platform::Cp932Text& conversion) {
 }
 
 std::string FolderUnreadable(std::string_view folder, platform::SystemError error) {
-  return Line(Concat({"フォルダー ", folder, " を読めません", Reason(error), "。"}));
+  return Line(Concat({"フォルダー ", ShownName(folder), " を読めません", Reason(error), "。"}));
 }
 
 std::string NoLogFilesIn(std::string_view folder) {
-  return Line(Concat({"フォルダー ", folder, " に *.$S$ ファイルがありません。"}));
+  return Line(Concat({"フォルダー ", ShownName(folder), " に *.$S$ ファイルがありません。"}));
 }
 
-std::string FileFailed(std::string_view input, std::string_view output,
+std::string FileFailed(std::string_view inputName, std::string_view output,
                        const DecryptResult& result) {
+  const std::string input = ShownName(inputName);
   const std::string target =
-      output.empty() ? std::string(kStandardOutputName) : std::string(output);
+      output.empty() ? std::string(kStandardOutputName) : ShownName(output);
   switch (result.status) {
     case DecryptStatus::InputMissing:
       return Line(Concat({input, ": ", kFailed, "ファイルがありません。"}));
@@ -174,32 +189,38 @@ std::string FileFailed(std::string_view input, std::string_view output,
 }
 
 std::string InputNotDeleted(std::string_view input, platform::SystemError error) {
-  return Line(
-      Concat({input, ": 複号化しましたが、元のファイルを削除できません", Reason(error), "。"}));
+  return Line(Concat(
+      {ShownName(input), ": 複号化しましたが、元のファイルを削除できません", Reason(error), "。"}));
+}
+
+std::string SameOutput(std::string_view input, std::string_view other, std::string_view output) {
+  return Line(Concat({ShownName(input), ": 複号化しません。", ShownName(other),
+                      " と同じ出力ファイル ", ShownName(output), " になります。"}));
 }
 
 std::string InputChangedWhileRead(std::string_view input) {
   return Line(Concat(
-      {input, ": 複号化しましたが、読んでいる間にファイルが変わったため、元のファイルを残しました。"}));
+      {ShownName(input),
+       ": 複号化しましたが、読んでいる間にファイルが変わったため、元のファイルを残しました。"}));
 }
 
 std::string FileDecrypted(std::string_view input, std::string_view output) {
-  return Line(Concat({input, " -> ", output, ": 複号化しました。"}));
+  return Line(Concat({ShownName(input), " -> ", ShownName(output), ": 複号化しました。"}));
 }
 
 std::string FileWrittenToStandardOutput(std::string_view input) {
-  return Line(Concat({input, ": 複号化しました（", kStandardOutputName, "）。"}));
+  return Line(Concat({ShownName(input), ": 複号化しました（", kStandardOutputName, "）。"}));
 }
 
 std::string PasswordMatches(std::string_view input) {
-  return Line(Concat({input, ": 暗号パスは正しいです。"}));
+  return Line(Concat({ShownName(input), ": 暗号パスは正しいです。"}));
 }
 
 std::string Progress(std::string_view input, uint64_t done, uint64_t total) {
   const unsigned percent = total == 0 ? 100u : static_cast<unsigned>(done * 100 / total);
   char number[8];
   std::snprintf(number, sizeof number, "%3u%%", percent);
-  return Concat({kProgramName, ": ", input, ": ", number});
+  return Concat({kProgramName, ": ", ShownName(input), ": ", number});
 }
 
 }  // namespace messages

@@ -1,7 +1,8 @@
 #pragma once
 // Every text vellunora-decode shows, in one place. Japanese in the dialog's own voice (its
 // failure message keeps the dialog's spelling 複号化), UTF-8 in the POSIX build and code page
-// 932 bytes in the Windows build. Lines end with "\n".
+// 932 bytes in the Windows build. Lines end with "\n". The names of files and folders, and
+// arguments quoted back, go into a line as ShownName (cli/shown_name.h) shows them.
 
 #include <cstdint>
 #include <string>
@@ -43,12 +44,16 @@ std::string UnknownOption(std::string_view option);
 std::string OptionsConflict(std::string_view first, std::string_view second);
 std::string NoInputs();
 std::string OutputFolderMissing(std::string_view folder);
+std::string OutputFolderNotAFolder(std::string_view folder);
 std::string CommandLineError(std::string_view detail);
 
 // Password errors.
 std::string NoPasswordSource();
 std::string PasswordFileUnreadable(std::string_view path, platform::SystemError error);
 std::string PasswordInputUnreadable(platform::SystemError error);
+// Not a byte to read, not even a line break (an empty first line is the empty password).
+std::string PasswordFileEmpty(std::string_view path);
+std::string PasswordInputEmpty();
 std::string PasswordLineTooLong(size_t limit);
 std::string PasswordTerminalFailed(platform::SystemError error);
 std::string PasswordConversionFailed(const platform::Cp932Text& conversion);
@@ -65,6 +70,8 @@ inline constexpr std::string_view kOutOfMemoryLine =
 std::string FileFailed(std::string_view input, std::string_view output,
                        const DecryptResult& result);
 std::string InputNotDeleted(std::string_view input, platform::SystemError error);
+// input and other would write the same output: neither is decrypted.
+std::string SameOutput(std::string_view input, std::string_view other, std::string_view output);
 // Decrypted as it was read, but another program appended to it meanwhile: the input stays.
 std::string InputChangedWhileRead(std::string_view input);
 std::string FileDecrypted(std::string_view input, std::string_view output);

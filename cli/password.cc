@@ -37,11 +37,22 @@ void ReadFromFile(const std::string& path, Converted& converted) {
     return;
   }
   std::string& line = *read.value;
+  // Notepad and PowerShell begin UTF-8 text with a byte-order mark, which is no part of what the
+  // user typed. Taken as text it could never be a password: U+FEFF has no code in code page
+  // 932, and EF BB is no character of code page 932 either.
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  std::string_view content = line;
+  if (content.starts_with(kByteOrderMark)) content.remove_prefix(kByteOrderMark.size());
   // A cut line would give a wrong key without a word; refuse it instead.
   if (line.size() >= kPasswordLineLimit && line.back() != '\n') {
     Fail(converted, messages::PasswordLineTooLong(kPasswordLineLimit));
+  } else if (content.empty()) {
+    // An input with nothing in it is a mistake (a wrong file, a command that printed nothing),
+    // not the empty password, which is an empty line.
+    Fail(converted, standardInput ? messages::PasswordInputEmpty()
+                                  : messages::PasswordFileEmpty(path));
   } else {
-    std::string text(WithoutLineBreak(line));
+    std::string text(WithoutLineBreak(content));
     ConvertUserText(text, converted);
   }
   SecureWipe(line);

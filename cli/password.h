@@ -1,8 +1,9 @@
 #pragma once
 // The password of a batch, asked for once: the first line of the -p file ("-": standard
-// input), else the environment variable VELLUNORA_PASSWORD, else a prompt on the terminal
-// without echo. The text is converted from the user's encoding to code page 932 bytes, the
-// bytes the dialog digests, so the same password gives the same key everywhere.
+// input), after a UTF-8 byte-order mark if the file starts with one, and refused if the file
+// has nothing else; else the environment variable VELLUNORA_PASSWORD, else a prompt on the
+// terminal without echo. The text is converted from the user's encoding to code page 932
+// bytes, the bytes the dialog digests, so the same password gives the same key everywhere.
 
 #include <optional>
 #include <string>

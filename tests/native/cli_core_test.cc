@@ -15,6 +15,7 @@
 #include "cli/batch.h"
 #include "cli/options.h"
 #include "cli/password.h"
+#include "cli/shown_name.h"
 #include "engine/output_path.h"
 #include "tests/support/log_fixture.h"
 #include "tests/support/recording_sink.h"
@@ -102,6 +103,42 @@ TEST(WithoutLineBreak, RemovesOnlyTheFirstLineBreak) {
   };
   for (const auto& [line, expected] : cases) {
     EXPECT_EQ(WithoutLineBreak(line), expected) << testing::PrintToString(std::string(line));
+  }
+}
+
+TEST(ShownName, EscapesControlBytesAndBytesThatAreNoCharacter) {
+  using enum LineEncoding;
+  struct Case {
+    LineEncoding encoding;
+    std::string_view name;
+    std::string_view shown;
+  };
+  const Case cases[] = {
+      {Utf8, "/var/log/LOG1.$S$", "/var/log/LOG1.$S$"},
+      {Utf8, "a\nb.$S$", "a\\x0Ab.$S$"},
+      {Utf8, "\x1B]0;title\x07.$S$", "\\x1B]0;title\\x07.$S$"},
+      {Utf8, "a\x7F\t\r", "a\\x7F\\x09\\x0D"},
+      {Utf8, "a\xFF.$S$", "a\\xFF.$S$"},
+      {Utf8, "\xE3\x83.$S$", "\\xE3\\x83.$S$"},
+      {Utf8, "ログ\xE3\x83", "ログ\\xE3\\x83"},
+      {Utf8, "ログ/記録.$S$", "ログ/記録.$S$"},
+      {Utf8, "\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},
+      {Utf8, "\xC0\xAF\xE0\x9F\xBF", "\\xC0\\xAF\\xE0\\x9F\\xBF"},
+      {Utf8, "\xED\xA0\x80\xF4\x90\x80\x80", "\\xED\\xA0\\x80\\xF4\\x90\\x80\\x80"},
+      // U+009B: a terminal takes it for ESC [.
+      {Utf8, "\xC2\x9B" "2J\xC2\xA0", "\\xC2\\x9B" "2J\xC2\xA0"},
+      {Utf8, "C:\\logs\\a.$S$", "C:\\logs\\a.$S$"},
+      // "ソ" ends in 0x5C; "ｱ" is one byte.
+      {Cp932, "C:\\\x83\x5C\\\xB1.$S$", "C:\\\x83\x5C\\\xB1.$S$"},
+      {Cp932, "a\n\x1B[2J", "a\\x0A\\x1B[2J"},
+      {Cp932, "a\x83", "a\\x83"},
+      {Cp932, "\x83\n\x81\x3F", "\\x83\\x0A\\x81?"},
+      {Cp932, "\x80\xA0\xFD\xFF", "\\x80\\xA0\\xFD\\xFF"},
+      {Cp932, "\xE3\x83\x82", "\xE3\x83\\x82"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ShownName(c.name, c.encoding), c.shown)
+        << testing::PrintToString(std::string(c.name));
   }
 }
 

@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <chrono>
 #include <cstring>
 #include <optional>
@@ -241,10 +242,15 @@ TEST(VellunoraDecode, EachFailureIsOneLineNamingFileAndReason) {
     int exitCode;
     bool force;
     Prepare prepare;
+    const char* shown = nullptr;  // the name as the line shows it, when not as it is
   };
   const Case cases[] = {
       {"wrong.$S$", "暗号パスが違います。", 2, false,
        [](const TempFolder&, const std::string& p) { WriteFileBytes(p, Log(64, 1, "x")); }},
+      // A line break in a name must not start a line of its own.
+      {"forged\nvellunora-decode: ok.$S$", "暗号パスが違います。", 2, false,
+       [](const TempFolder&, const std::string& p) { WriteFileBytes(p, Log(64, 1, "x")); },
+       "forged\\x0Avellunora-decode: ok.$S$"},
       {"empty.$S$", "ファイルが空です。", 1, false,
        [](const TempFolder&, const std::string& p) { WriteFileBytes(p, {}); }},
       {"missing.$S$", "ファイルがありません。", 1, false,
@@ -262,6 +268,11 @@ TEST(VellunoraDecode, EachFailureIsOneLineNamingFileAndReason) {
       // The output would be the input itself.
       {"same.CSV", "same.CSV に書けません", 1, true,
        [](const TempFolder&, const std::string& p) { WriteFileBytes(p, Log(64, 1)); }},
+      // Opened as a log, a FIFO without a writer would block the run for ever.
+      {"fifo.$S$", "通常のファイルではありません。", 1, false,
+       [](const TempFolder&, const std::string& p) { mkfifo(p.c_str(), 0600); }},
+      {"device.$S$", "通常のファイルではありません。", 1, false,
+       [](const TempFolder&, const std::string& p) { symlink("/dev/zero", p.c_str()); }},
   };
   for (const Case& c : cases) {
     TempFolder folder;
@@ -273,10 +284,64 @@ TEST(VellunoraDecode, EachFailureIsOneLineNamingFileAndReason) {
     const RunResult run = RunWithPassword(args);
     EXPECT_EQ(run.exitCode, c.exitCode) << c.name;
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
-    EXPECT_NE(run.err.find(path + ": "), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(folder / (c.shown ? c.shown : c.name) + ": "), std::string::npos)
+        << run.err;
     EXPECT_NE(run.err.find(c.reason), std::string::npos) << run.err;
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(folder.Names(), before) << c.name;
+  }
+}
+
+// Outputs are worked out for the whole run first: two inputs that would write one output are
+// both refused (with -f the second would replace what the first just made, and both inputs
+// would go), and a file named twice is decrypted once.
+TEST(VellunoraDecode, InputsSharingAnOutputAreRefusedAndAFileIsTakenOnce) {
+  struct Case {
+    const char* what;
+    std::vector<std::string> names;  // files made in the folder, one subfolder level at most
+    std::vector<std::string> args;   // before the paths; "@name" is the path of that file
+    int exitCode;
+    int refused;  // lines saying that two inputs share an output
+  };
+  const Case cases[] = {
+      {"two folders, one output folder, -r -f", {"a/LOG.$S$", "b/LOG.$S$"},
+       {"-r", "-f", "-o", "@out", "@a", "@b"}, 1, 2},
+      {"two folders with -j 2", {"a/LOG.$S$", "b/LOG.$S$"},
+       {"-j", "2", "-f", "-o", "@out", "@a/LOG.$S$", "@b/LOG.$S$"}, 1, 2},
+      {"extensions of other letter case in one folder", {"a/LOG.$S$", "a/LOG.$s$"},
+       {"-f", "@a"}, 1, 2},
+      {"one file named twice", {"a/ONE.$S$"}, {"@a/ONE.$S$", "@a/ONE.$S$"}, 0, 0},
+      {"one file under two names", {"a/ONE.$S$"}, {"@a/ONE.$S$", "@a/../a/ONE.$S$"}, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempFolder folder;
+    mkdir((folder / "a").c_str(), 0777);
+    mkdir((folder / "b").c_str(), 0777);
+    mkdir((folder / "out").c_str(), 0777);
+    std::vector<LogFile> logs;
+    for (size_t i = 0; i < c.names.size(); ++i) {
+      logs.push_back(WriteLog(folder, c.names[i], 1000 + i * 100, static_cast<uint32_t>(i + 1)));
+    }
+    std::vector<std::string> args;
+    for (const std::string& arg : c.args) args.push_back(arg[0] == '@' ? folder / arg.substr(1) : arg);
+    const RunResult run = RunWithPassword(args);
+    EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
+    const std::string refusal = "と同じ出力ファイル";
+    int refused = 0;
+    for (size_t at = run.err.find(refusal); at != std::string::npos; at = run.err.find(refusal, at + 1)) {
+      ++refused;
+    }
+    EXPECT_EQ(refused, c.refused) << run.err;
+    if (c.refused > 0) {
+      EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), c.refused) << run.err;
+      for (const LogFile& log : logs) EXPECT_EQ(ReadFileBytes(log.path), log.cipher);
+      EXPECT_TRUE(std::filesystem::is_empty(folder / "out"));
+    } else {
+      EXPECT_EQ(run.err, "");
+      EXPECT_FALSE(Exists(logs[0].path));
+      EXPECT_EQ(ReadFileBytes(folder / "a/ONE.CSV"), logs[0].plain);
+    }
   }
 }
 
@@ -366,13 +431,18 @@ TEST(VellunoraDecode, OutputOptionPutsOutputsInThatFolder) {
 }
 
 TEST(VellunoraDecode, MissingOutputFolderIsAUsageErrorThatTouchesNothing) {
-  TempFolder folder;
-  const LogFile log = WriteLog(folder, "a.$S$");
-  const RunResult run = RunWithPassword({"-o", folder / "nowhere", log.path});
-  EXPECT_EQ(run.exitCode, 1);
-  EXPECT_NE(run.err.find("出力先フォルダー " + folder / "nowhere" + " がありません。"),
-            std::string::npos);
-  EXPECT_EQ(folder.Names(), std::vector<std::string>{"a.$S$"});
+  struct Case {
+    const char* name;  // what -o names in the folder
+    const char* said;  // after the name
+  };
+  for (const Case& c : {Case{"nowhere", " がありません。"}, Case{"a.$S$", " はフォルダーではありません。"}}) {
+    TempFolder folder;
+    const LogFile log = WriteLog(folder, "a.$S$");
+    const RunResult run = RunWithPassword({"-o", folder / c.name, log.path});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find(folder / c.name + c.said), std::string::npos) << run.err;
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"a.$S$"});
+  }
 }
 
 TEST(VellunoraDecode, FolderArgumentTakesItsLogFilesAndRecursiveTheSubfolders) {
@@ -420,11 +490,16 @@ TEST(VellunoraDecode, PasswordComesFromFileStandardInputOrEnvironmentInThatOrder
     std::vector<std::string> args;
     std::string standardInput;
     std::vector<std::string> environment;
+    std::string logPassword = kPassword;
   };
   const std::string right = kPassword;
+  const std::string mark = "\xEF\xBB\xBF";
   const Case cases[] = {
       {"file, LF", right + "\nsecond line\n", {"-p", "PWFILE"}, "", {}},
       {"file, CRLF", right + "\r\n", {"--password-file", "PWFILE"}, "", {}},
+      {"file, byte-order mark", mark + right + "\r\n", {"-p", "PWFILE"}, "", {}},
+      {"standard input, byte-order mark", "", {"-p", "-"}, mark + right + "\n", {}},
+      {"standard input, empty line", "", {"-p", "-"}, "\n", {}, ""},
       {"file, no line break", right, {"-p", "PWFILE"}, "", {}},
       {"file before environment", right + "\n", {"-p", "PWFILE"}, "", {"VELLUNORA_PASSWORD=x"}},
       {"standard input", "", {"-p", "-"}, right + "\r\nrest", {}},
@@ -432,7 +507,7 @@ TEST(VellunoraDecode, PasswordComesFromFileStandardInputOrEnvironmentInThatOrder
   };
   for (const Case& c : cases) {
     TempFolder folder;
-    const LogFile log = WriteLog(folder, "a.$S$");
+    const LogFile log = WriteLog(folder, "a.$S$", 1000, 1, c.logPassword);
     std::vector<std::string> args;
     for (const std::string& arg : c.args) args.push_back(arg == "PWFILE" ? folder / "pw.txt" : arg);
     if (!c.fileContent.empty()) {
@@ -474,21 +549,38 @@ TEST(VellunoraDecode, JapanesePasswordIsDigestedAsCodePage932InEveryLocale) {
   }
 }
 
-TEST(VellunoraDecode, PasswordThatCodePage932CannotHoldIsAClearError) {
+TEST(VellunoraDecode, PasswordThatCannotBeUsedIsAClearError) {
   struct Case {
-    std::string password;
-    const char* message;
+    std::string password;  // in the environment, or with -p on standard input
+    std::string message;   // PWFILE: the path of an empty file
+    std::vector<std::string> args = {};
   };
   const Case cases[] = {
       {"pass\xF0\x9F\x98\x80", "暗号パスの文字 U+1F600 はコードページ932で表せません。"},
       {"pass\xFF", "暗号パスが、この環境の文字コードの文字として正しくありません。"},
+      {"", "標準入力から暗号パスを読めません（空です）。", {"-p", "-"}},
+      {"\xEF\xBB\xBF", "標準入力から暗号パスを読めません（空です）。", {"-p", "-"}},
+      // Only the mark that starts the input is skipped.
+      {"\xEF\xBB\xBF\xEF\xBB\xBFpw\n", "暗号パスの文字 U+FEFF はコードページ932で表せません。",
+       {"-p", "-"}},
+      {"", "暗号パスのファイル PWFILE を読めません（空です）。", {"-p", "PWFILE"}},
   };
   for (const Case& c : cases) {
-    TempFolder folder;
+    TempFolder folder, passwordFolder;
     const LogFile log = WriteLog(folder, "a.$S$");
-    const RunResult run = RunWithPassword({log.path}, c.password);
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err, std::string("vellunora-decode: ") + c.message + "\n");
+    const std::string passwordFile = passwordFolder / "pw.txt";
+    WriteFileBytes(passwordFile, {});
+    std::vector<std::string> args;
+    for (const std::string& arg : c.args) args.push_back(arg == "PWFILE" ? passwordFile : arg);
+    args.push_back(log.path);
+    std::string message = c.message;
+    if (const size_t at = message.find("PWFILE"); at != std::string::npos) {
+      message.replace(at, 6, passwordFile);
+    }
+    const RunResult run = c.args.empty() ? RunWithPassword(args, c.password)
+                                         : RunDecoder({args, {}, c.password, std::nullopt});
+    EXPECT_EQ(run.exitCode, 1) << message;
+    EXPECT_EQ(run.err, "vellunora-decode: " + message + "\n");
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"a.$S$"});
   }
 }
@@ -639,6 +731,8 @@ TEST(VellunoraDecode, UsageErrorsExitWithOneAndTouchNothing) {
   const Case cases[] = {
       {{}, "複号化するファイルを指定してください。"},
       {{"-x", "FILE"}, "不明なオプションです: -x"},
+      // As a glob may pass a file's name.
+      {{"-\x1B[2J", "FILE"}, "不明なオプションです: -\\x1B[2J\n"},
       {{"--password", "pw", "FILE"}, "不明なオプションです: --password"},
       {{"-c", "-t", "FILE"}, "-c と -t は一緒に使えません。"},
       {{"-c", "-o", "out", "FILE"}, "-c と -o は一緒に使えません。"},

@@ -27,6 +27,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <iostream>
 #include <memory>
@@ -55,6 +56,8 @@ std::string ErrorText(int code) { return std::strerror(code); }
 struct Launch {
   std::vector<std::string> args;
   std::optional<rlim_t> fileSizeLimit;
+  int error = -1;  // the decoder's standard error: -1 a memory file read back, or kClosedStream
+                   // or a descriptor of the test's
 };
 
 struct Finished {
@@ -82,9 +85,11 @@ class Decoder {
                 {std::string("VELLUNORA_PASSWORD=") + kFaultPassword, "LC_ALL=C.UTF-8"},
                 -1,
                 -1,
-                err_.get(),
+                launch.error == -1 ? err_.get() : launch.error,
                 launch.fileSizeLimit,
                 gate}) {}
+
+  pid_t pid() const { return child_.pid(); }
 
   Finished Wait() { return FinishedAs(child_.Wait()); }
 
@@ -461,6 +466,68 @@ TEST(DecoderUnderRealFaults, OutputsAtTheNameLimitAndNoMoreReadableThanTheirInpu
     ASSERT_EQ(stat(log.output.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 07777, c.outputMode);
   }
+}
+
+// ---- Careless command lines ---------------------------------------------------------------------
+
+// Standard error closed ("2>&-"), or a pipe whose reader has gone ("2>&1 | head -1"): the
+// decoder's messages go nowhere, and nothing else changes. The process can be dumped by
+// nobody while it holds the password.
+TEST(DecoderUnderRealFaults, StandardErrorClosedOrBrokenChangesNoFile) {
+  constexpr size_t kFiles = 300;
+  struct Case {
+    const char* what;
+    bool closed;  // else a pipe without a reader
+  };
+  for (const Case& c : {Case{"standard error closed", true}, Case{"reader of standard error gone", false}}) {
+    SCOPED_TRACE(c.what);
+    TempFolder folder;
+    std::vector<LogFile> logs;
+    for (size_t i = 0; i < kFiles; ++i) {
+      logs.push_back(WriteLog(folder.path(), LogName('E', i), 2000 + i * 37,
+                              static_cast<uint32_t>(i), folder.path()));
+    }
+    int broken[2] = {-1, -1};
+    if (!c.closed) {
+      ASSERT_EQ(pipe2(broken, O_CLOEXEC), 0);
+      close(broken[0]);
+    }
+    Launch launch{{"-v", "-j", "2", folder.path()}, std::nullopt, c.closed ? kClosedStream : broken[1]};
+    const Finished run = RunDecoder(launch);
+    if (!c.closed) close(broken[1]);
+
+    EXPECT_EQ(run.signalNumber, 0) << "ended by a signal";
+    EXPECT_EQ(run.exitCode, 0);
+    for (const LogFile& log : logs) {
+      EXPECT_FALSE(PathExists(log.input));
+      EXPECT_EQ(DifferenceFrom(log.output, log.plain), "");
+    }
+    EXPECT_EQ(folder.Names().size(), kFiles);
+  }
+}
+
+TEST(DecoderUnderRealFaults, ProcessHoldingThePasswordCannotDumpCore) {
+  TempFolder folder;
+  const LogFile log = WriteLog(folder.path(), "BIG.$S$", 48 * kMiB, 7, folder.path());
+  Decoder decoder({{log.input}, std::nullopt});
+  const std::string limits = "/proc/" + std::to_string(decoder.pid()) + "/limits";
+  // Caught while it writes, long after its start-up.
+  bool caught = false;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!caught && std::chrono::steady_clock::now() < deadline) {
+    caught = IsWritingAnOutputIn(decoder.pid(), folder.path());
+  }
+  ASSERT_TRUE(caught) << "no output was being written";
+  std::ifstream file(limits);
+  std::string line;
+  bool found = false;
+  while (std::getline(file, line)) {
+    if (!line.starts_with("Max core file size")) continue;
+    found = true;
+    EXPECT_NE(line.find(" 0                    0 "), std::string::npos) << line;
+  }
+  EXPECT_TRUE(found) << "no core limit in " << limits;
+  decoder.Wait();
 }
 
 // ---- Killed runs --------------------------------------------------------------------------------

@@ -81,6 +81,9 @@ ChildProcess::ChildProcess(const ChildLaunch& launch) {
   for (int target = 0; target < 3; ++target) {
     dup2(streams[target] >= 0 ? streams[target] : nothing, target);
   }
+  for (int target = 0; target < 3; ++target) {
+    if (streams[target] == kClosedStream) close(target);
+  }
   if (launch.fileSizeLimit) {
     const rlimit limit{*launch.fileSizeLimit, *launch.fileSizeLimit};
     setrlimit(RLIMIT_FSIZE, &limit);

@@ -48,13 +48,16 @@ class StartGate {
   Pipe gate_;
 };
 
+// A standard stream the child starts without, as after "2>&-" in a shell.
+inline constexpr int kClosedStream = -2;
+
 struct ChildLaunch {
   std::string program;                   // a path: PATH is not searched
   std::vector<std::string> args;         // after the program's own name
   std::vector<std::string> environment;  // NAME=VALUE, the whole environment
   // Descriptors of the caller's that become the child's standard input, output and error;
-  // -1 for /dev/null. They should be closed on exec (MakePipe's are), or the program
-  // inherits them as well.
+  // -1 for /dev/null, kClosedStream for none at all. They should be closed on exec (MakePipe's
+  // are), or the program inherits them as well.
   int input = -1;
   int output = -1;
   int error = -1;

@@ -1,0 +1,91 @@
+#include "cli/shown_name.h"
+
+namespace {
+
+bool InRange(unsigned char byte, unsigned char low, unsigned char high) {
+  return byte >= low && byte <= high;
+}
+
+unsigned char ByteAt(std::string_view text, size_t index) {
+  return static_cast<unsigned char>(text[index]);
+}
+
+// Length of the well-formed UTF-8 sequence text starts with (Unicode's table 3-7), else 0.
+size_t Utf8Length(std::string_view text) {
+  const unsigned char lead = ByteAt(text, 0);
+  if (lead < 0x80) return 1;
+  size_t length = 0;
+  // The second byte's range is narrower after some leads: that is what rules out overlong
+  // forms, surrogates and code points above U+10FFFF.
+  unsigned char low = 0x80, high = 0xBF;
+  if (InRange(lead, 0xC2, 0xDF)) {
+    length = 2;
+  } else if (InRange(lead, 0xE0, 0xEF)) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (InRange(lead, 0xF0, 0xF4)) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (text.size() < length || !InRange(ByteAt(text, 1), low, high)) return 0;
+  for (size_t i = 2; i < length; ++i) {
+    if (!InRange(ByteAt(text, i), 0x80, 0xBF)) return 0;
+  }
+  return length;
+}
+
+// Length of the code page 932 character text starts with, else 0.
+size_t Cp932Length(std::string_view text) {
+  const unsigned char lead = ByteAt(text, 0);
+  if (lead < 0x80 || InRange(lead, 0xA1, 0xDF)) return 1;
+  if (!InRange(lead, 0x81, 0x9F) && !InRange(lead, 0xE0, 0xFC)) return 0;
+  if (text.size() < 2) return 0;
+  const unsigned char trail = ByteAt(text, 1);
+  return InRange(trail, 0x40, 0x7E) || InRange(trail, 0x80, 0xFC) ? 2 : 0;
+}
+
+bool IsControl(std::string_view character, LineEncoding encoding) {
+  const unsigned char first = ByteAt(character, 0);
+  if (character.size() == 1) return first < 0x20 || first == 0x7F;
+  return encoding == LineEncoding::Utf8 && first == 0xC2 && ByteAt(character, 1) <= 0x9F;
+}
+
+void AppendEscaped(std::string& shown, std::string_view bytes) {
+  constexpr char kDigits[] = "0123456789ABCDEF";
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    shown += "\\x";
+    shown += kDigits[byte >> 4];
+    shown += kDigits[byte & 0x0F];
+  }
+}
+
+}  // namespace
+
+std::string ShownName(std::string_view name, LineEncoding encoding) {
+  std::string shown;
+  shown.reserve(name.size());
+  size_t index = 0;
+  while (index < name.size()) {
+    const std::string_view rest = name.substr(index);
+    const size_t length = encoding == LineEncoding::Utf8 ? Utf8Length(rest) : Cp932Length(rest);
+    if (length == 0) {
+      // Only the first byte: the next one may begin a character of its own.
+      AppendEscaped(shown, rest.substr(0, 1));
+      ++index;
+      continue;
+    }
+    const std::string_view character = rest.substr(0, length);
+    if (IsControl(character, encoding)) {
+      AppendEscaped(shown, character);
+    } else {
+      shown += character;
+    }
+    index += length;
+  }
+  return shown;
+}

@@ -1,0 +1,26 @@
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/process_setup.h"
+
+namespace platform {
+
+void PrepareCommandLineProcess() {
+  for (int stream = 0; stream <= 2; ++stream) {
+    if (fcntl(stream, F_GETFD) != -1 || errno != EBADF) continue;
+    // open() gives the lowest free number, which is this one.
+    const int opened = open("/dev/null", O_RDWR);
+    if (opened >= 0 && opened != stream) close(opened);
+  }
+  signal(SIGPIPE, SIG_IGN);
+  prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
+  const rlimit noCore{0, 0};
+  setrlimit(RLIMIT_CORE, &noCore);
+}
+
+}  // namespace platform
