@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <chrono>
+#include <thread>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -718,6 +719,21 @@ TEST_P(VellunoraDecodeInterrupt, RemovesPartialOutputKeepsInputAndDiesOfTheSigna
   EXPECT_NE(run.err.find(input + ": 中断しました。"), std::string::npos) << run.err;
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"huge.$S$"});
   EXPECT_TRUE(ReadFileBytes(input) == cipher);
+}
+
+// A run waiting on a FIFO that nobody writes (here the password file) ends on a termination
+// request like any other run, and has touched nothing.
+TEST(VellunoraDecode, TerminationEndsARunWaitingOnAFifo) {
+  TempFolder folder;
+  const LogFile log = WriteLog(folder, "a.$S$");
+  const std::string fifo = folder / "password";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  DecoderProcess decoder({{"-p", fifo, log.path}, {}, "", std::nullopt});
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  kill(decoder.pid(), SIGTERM);
+  const RunResult run = decoder.Wait();
+  EXPECT_EQ(run.signalNumber, SIGTERM) << run.err;
+  EXPECT_EQ(ReadFileBytes(log.path), log.cipher);
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, VellunoraDecodeInterrupt,

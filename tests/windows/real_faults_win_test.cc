@@ -364,7 +364,7 @@ TEST(DecoderUnderWineFaults, TerminatedAtAnyMomentLeavesTheInputOrTheWholeOutput
 
   TempFolder folder, scratch;
   const LogFile log = WriteLog(folder.path(), "BIG.$S$", kSize, 5, folder.path());
-  EndedRuns ended(folder.path(), log, "stopped");
+  EndedRuns ended(folder.path(), log, "stopped", EndedRunLeftovers::EmptyFromCreation);
 
   // Whole runs first: they must succeed, and the shortest bounds the random moments. Timed
   // in milliseconds by the system: <chrono> does not compile with the CP932 execution
@@ -645,6 +645,30 @@ TEST(DecoderUnderWineFaults, OutputPathsOfTheLongestLengthAreDecrypted) {
     EXPECT_EQ(NamesIn(folder), std::vector<std::string>{base + ".CSV"});
     DeleteFileA(log.output.c_str());
     RemoveDirectoryA(folder.c_str());
+  }
+}
+
+// Windows takes names without regard to letter case: a\LOG.$S$ and b\log.$S$ decrypted into one
+// folder would write one file, the second replacing the first with -f. Both are refused.
+TEST(DecoderUnderWineFaults, InputsWhoseOutputsAreOneFileAreRefused) {
+  for (const std::vector<std::string>& options :
+       {std::vector<std::string>{"-f"}, std::vector<std::string>{"-f", "-j", "2"}}) {
+    SCOPED_TRACE(options.size() == 1 ? "-f" : "-f -j 2");
+    TempFolder a, b, out;
+    const LogFile upper = WriteLog(a.path(), "LOG.$S$", 3000, 1, out.path());
+    const LogFile lower = WriteLog(b.path(), "log.$S$", 5000, 2, out.path());
+    std::vector<std::string> args = options;
+    args.insert(args.end(), {"-o", out.path(), upper.input, lower.input});
+    const Finished run = RunDecoder(args);
+    EXPECT_EQ(run.exitCode, 1u) << run.err;
+    const std::vector<std::string> lines = SplitLines(run.err);
+    EXPECT_EQ(lines.size(), 2u) << run.err;
+    for (const std::string& line : lines) {
+      EXPECT_NE(line.find("と同じ出力ファイル"), std::string::npos) << line;
+    }
+    EXPECT_EQ(DifferenceFrom(upper.input, upper.cipher), "");
+    EXPECT_EQ(DifferenceFrom(lower.input, lower.cipher), "");
+    EXPECT_EQ(NamesIn(out.path()), std::vector<std::string>{});
   }
 }
 
