@@ -37,7 +37,8 @@ mode_t UmaskAllows() {
 // same, the group gets nothing, and others only what the input's group had as well: the
 // input's group may have been denied what others were allowed.
 SystemError MatchPermissions(int output, int input) {
-  struct stat in {}, out {};
+  struct stat in {};
+  struct stat out {};
   if (fstat(input, &in) != 0 || fstat(output, &out) != 0) return LastPosixError();
   mode_t mode = in.st_mode & 0777 & UmaskAllows();
   if (out.st_gid != in.st_gid && fchown(output, static_cast<uid_t>(-1), in.st_gid) != 0) {
