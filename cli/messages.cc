@@ -193,6 +193,10 @@ std::string InputNotDeleted(std::string_view input, platform::SystemError error)
       {ShownName(input), ": 複号化しましたが、元のファイルを削除できません", Reason(error), "。"}));
 }
 
+std::string StandardOutputIsAnInput(std::string_view input) {
+  return Line(Concat({ShownName(input), ": 標準出力がこの入力ファイルです。何も複号化しません。"}));
+}
+
 std::string SameOutput(std::string_view input, std::string_view other, std::string_view output) {
   return Line(Concat({ShownName(input), ": 複号化しません。", ShownName(other),
                       " と同じ出力ファイル ", ShownName(output), " になります。"}));

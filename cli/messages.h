@@ -70,6 +70,8 @@ inline constexpr std::string_view kOutOfMemoryLine =
 std::string FileFailed(std::string_view input, std::string_view output,
                        const DecryptResult& result);
 std::string InputNotDeleted(std::string_view input, platform::SystemError error);
+// Standard output (-c) is the input file itself: nothing is decrypted.
+std::string StandardOutputIsAnInput(std::string_view input);
 // input and other would write the same output: neither is decrypted.
 std::string SameOutput(std::string_view input, std::string_view other, std::string_view output);
 // Decrypted as it was read, but another program appended to it meanwhile: the input stays.

@@ -54,6 +54,18 @@ RunPlan PlanRun(const Options& options, const std::vector<std::string>& inputs, 
     }
     unique.push_back(input);
   }
+  if (options.mode == RunMode::ToStandardOutput) {
+    // Standard output redirected onto one of the inputs ("1<>" or ">>") would overwrite or grow
+    // it while files before it are written out.
+    const auto standardOutput = platform::File::StandardOutput().Identity();
+    for (const std::string& input : unique) {
+      if (standardOutput && standardOutput == platform::IdentityOfPath(input)) {
+        sink.Error(messages::StandardOutputIsAnInput(input));
+        plan.exitCode = kExitFailure;
+        return plan;
+      }
+    }
+  }
   if (options.mode != RunMode::Decrypt) {
     plan.files = std::move(unique);
     return plan;

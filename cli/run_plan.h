@@ -15,7 +15,8 @@ struct RunPlan {
   int exitCode = kExitSuccess;     // kExitFailure when inputs were refused
 };
 
-// Plans a run over inputs. The same file under two names (one identity) is kept once, at its
+// Plans a run over inputs. With RunMode::ToStandardOutput, a standard output that is one of
+// the inputs refuses the whole run, with one line. The same file under two names (one identity) is kept once, at its
 // first place. In RunMode::Decrypt, inputs whose outputs would be one file (the same folder
 // and a name that the system takes as the same: on Windows regardless of letter case) are all
 // refused, each with a line on sink naming another of them; their files are left as they are.

@@ -3,7 +3,7 @@
 // request, so the decoder can finish the block it is on, remove its temporary output and
 // leave the input as it was, and then end as the request would have ended it.
 //
-// POSIX: SIGINT, SIGTERM and SIGHUP are recorded (a signal ignored on entry, as under nohup,
+// POSIX: SIGINT, SIGTERM, SIGHUP and SIGQUIT are recorded (a signal ignored on entry, as under nohup,
 // stays ignored). The line readers of console.h stop waiting when one arrives. SIGXFSZ is
 // ignored: a write beyond the file size limit then fails with EFBIG and the file is reported
 // like any other write failure.

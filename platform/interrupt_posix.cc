@@ -13,7 +13,9 @@ std::atomic<int> recordedSignal{0};
 static_assert(std::atomic<int>::is_always_lock_free,
               "the handler may only touch lock-free atomics");
 
-constexpr int kHandledSignals[] = {SIGINT, SIGTERM, SIGHUP};
+// SIGQUIT (Ctrl-\\) too: a keystroke as easily typed as Ctrl-C, which would otherwise leave the
+// terminal without echo when it comes at the password prompt.
+constexpr int kHandledSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
 extern "C" void RecordSignal(int number) {
   int none = 0;

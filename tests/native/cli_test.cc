@@ -404,6 +404,22 @@ TEST(VellunoraDecode, StdoutCarriesExactlyTheDecryptedBytesAndKeepsInputs) {
   EXPECT_EQ(folder.Names(), (std::vector<std::string>{"1.$S$", "2.$S$"}));
 }
 
+// "-c a b 1<>b": the plaintext of a would overwrite b before b's turn came.
+TEST(VellunoraDecode, StdoutOntoAnyInputRefusesTheRunBeforeWriting) {
+  TempFolder folder;
+  const LogFile first = WriteLog(folder, "a.$S$", 8000, 1);
+  const LogFile second = WriteLog(folder, "b.$S$", 8000, 2);
+  const int output = open(second.path.c_str(), O_RDWR | O_CLOEXEC);
+  ASSERT_GE(output, 0);
+  ChildProcess decoder({kDecoder, {"-c", first.path, second.path},
+                        {"VELLUNORA_PASSWORD=" + std::string(kPassword), "LC_ALL=C.UTF-8"}, -1,
+                        output, -1, std::nullopt, nullptr});
+  close(output);
+  EXPECT_EQ(decoder.Wait().exitCode, 1);
+  EXPECT_EQ(ReadFileBytes(second.path), second.cipher);
+  EXPECT_EQ(ReadFileBytes(first.path), first.cipher);
+}
+
 TEST(VellunoraDecode, TestModeWritesAndDeletesNothing) {
   TempFolder folder;
   const LogFile good = WriteLog(folder, "good.$S$");
