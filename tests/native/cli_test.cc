@@ -753,7 +753,7 @@ TEST(VellunoraDecode, TerminationEndsARunWaitingOnAFifo) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, VellunoraDecodeInterrupt,
-                         testing::Values(SIGINT, SIGTERM, SIGHUP));
+                         testing::Values(SIGINT, SIGTERM, SIGHUP, SIGQUIT));
 
 TEST(VellunoraDecode, UsageErrorsExitWithOneAndTouchNothing) {
   struct Case {
