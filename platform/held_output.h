@@ -45,6 +45,12 @@ class HeldOutput {
 
  private:
   void Discard();
+#ifdef _WIN32
+  static Result<File> CreateBeside(const std::string& finalPath, unsigned long flags,
+                                   std::string& path);
+  static SystemError CommitCopy(File& source, const std::string& finalPath, bool sync,
+                                bool replaceExisting);
+#endif
 
   File file_;
   std::string finalPath_;

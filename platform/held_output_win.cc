@@ -52,10 +52,15 @@ Function NtdllFunction(const char* name) {
   return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(ntdll, name)));
 }
 
-// Renames the file of handle to path. Through ntdll, which every process has loaded: the
+// How a name is given through a handle: the file's name changed, or a further name (a hard
+// link) added. Both take the same structure.
+enum class Naming { Rename = 10 /* FileRenameInformation */, Link = 11 /* FileLinkInformation */ };
+
+// Gives the file of handle the name path. Through ntdll, which every process has loaded: the
 // Win32 SetFileInformationByHandle passes the name on untranslated on some Windows versions
 // and as a DOS path on others, while the native call means the same everywhere.
-SystemError RenameThroughHandle(HANDLE handle, const std::string& path, bool replaceExisting) {
+SystemError NameThroughHandle(HANDLE handle, const std::string& path, bool replaceExisting,
+                              Naming naming) {
   using SetInformation = LONG(NTAPI*)(HANDLE, IO_STATUS_BLOCK*, void*, ULONG, FILE_INFORMATION_CLASS);
   using ToWin32Error = ULONG(NTAPI*)(LONG);
   const auto setInformation = NtdllFunction<SetInformation>("NtSetInformationFile");
@@ -74,42 +79,94 @@ SystemError RenameThroughHandle(HANDLE handle, const std::string& path, bool rep
   std::memcpy(rename->FileName, native->data(), nameBytes);
   IO_STATUS_BLOCK status{};
   const LONG result = setInformation(handle, &status, rename, static_cast<ULONG>(buffer.size()),
-                                     FileRenameInformation);
+                                     static_cast<FILE_INFORMATION_CLASS>(naming));
   return result >= 0 ? 0 : static_cast<SystemError>(toWin32Error(result));
 }
 
+bool LinksUnsupported(SystemError error) {
+  return error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION ||
+         error == ERROR_INVALID_PARAMETER;
+}
+
 }  // namespace
+
+// A new file under a temporary name beside finalPath, no longer than its name, shared with
+// nobody (the shell, a scanner or an indexer cannot open it while it is written); flags are
+// added to its attributes.
+Result<File> HeldOutput::CreateBeside(const std::string& finalPath, unsigned long flags,
+                                      std::string& path) {
+  const size_t nameStart = FileNameStart(finalPath);
+  const std::string_view finalName = std::string_view(finalPath).substr(nameStart);
+  SystemError error = 0;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string candidate =
+        finalPath.substr(0, nameStart) + TemporaryNameFor(finalName, RandomForTemporaryName());
+    File file(CreateFileA(candidate.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
+                          CREATE_NEW, FILE_ATTRIBUTE_NORMAL | flags, nullptr),
+              true);
+    if (file.IsOpen()) {
+      path = std::move(candidate);
+      return {std::move(file), 0};
+    }
+    error = LastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
+  }
+  return {std::nullopt, error};
+}
 
 Result<HeldOutput> HeldOutput::Create(const std::string& finalPath, const File&) {
   if (const auto injected = fault::Take(fault::Operation::Create)) {
     return {std::nullopt, injected.error};
   }
-  const size_t nameStart = FileNameStart(finalPath);
-  const std::string_view finalName = std::string_view(finalPath).substr(nameStart);
   HeldOutput output;
   output.finalPath_ = finalPath;
-  SystemError error = 0;
-  for (int attempt = 0; attempt < 100 && !output.file_.IsOpen(); ++attempt) {
-    std::string candidate =
-        finalPath.substr(0, nameStart) + TemporaryNameFor(finalName, RandomForTemporaryName());
-    // Share mode 0: the shell, a scanner or an indexer cannot open it while it is written.
-    File file(CreateFileA(candidate.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
-                          CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr),
-              true);
-    if (file.IsOpen()) {
-      output.file_ = std::move(file);
-      output.temporaryPath_ = std::move(candidate);
-      break;
-    }
-    error = LastError();
-    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return {std::nullopt, error};
+  // Deleted when its handle closes, however the process ends: the flag is part of the
+  // creation, so there is no moment at which a killed run could leave the file. The output
+  // gets its final name as a second name (a hard link) that outlives the closing.
+  auto created = CreateBeside(finalPath, FILE_FLAG_DELETE_ON_CLOSE, output.temporaryPath_);
+  if (!created) return {std::nullopt, created.error};
+  output.file_ = std::move(*created.value);
+  if (const auto injected = fault::Take(fault::Operation::Guard)) {
+    return {std::nullopt, injected.error};
   }
-  if (!output.file_.IsOpen()) return {std::nullopt, error};
-  // Marked at once: from here on, however the process ends, the system removes the file.
-  const auto injected = fault::Take(fault::Operation::Guard);
-  const SystemError marked = injected ? injected.error : SetDeletePending(output.file_.handle_, true);
-  if (marked != 0) return {std::nullopt, marked};
   return {std::move(output), 0};
+}
+
+// Gives a copy of source (whole and flushed) the name finalPath, for file systems without hard
+// links (FAT): the copy is created under a temporary name and marked delete-pending at once;
+// the mark is off only for the rename through its handle and back at once when the rename is
+// refused. A run ended in the moment between creation and mark, or between clearing the mark
+// and the rename, can leave the copy there: the one gap, on such file systems only.
+SystemError HeldOutput::CommitCopy(File& source, const std::string& finalPath, bool sync,
+                                   bool replaceExisting) {
+  std::string path;
+  auto created = CreateBeside(finalPath, 0, path);
+  if (!created) return created.error;
+  File& copy = *created.value;
+  if (const SystemError error = SetDeletePending(copy.handle_, true)) {
+    copy.Close();
+    DeleteFileA(path.c_str());
+    return error;
+  }
+  std::vector<uint8_t> buffer(256 * 1024);
+  for (uint64_t offset = 0;;) {
+    auto read = source.ReadAt(offset, buffer);
+    if (!read) return read.error;
+    if (*read.value == 0) break;
+    if (const SystemError error = copy.WriteAllAt(offset, std::span(buffer.data(), *read.value))) {
+      return error;
+    }
+    offset += *read.value;
+  }
+  if (sync) {
+    if (const SystemError error = copy.Flush()) return error;
+  }
+  return RetryWhileHeld(finalPath, [&]() -> SystemError {
+    if (const SystemError cleared = SetDeletePending(copy.handle_, false)) return cleared;
+    const SystemError renamed = NameThroughHandle(copy.handle_, finalPath, replaceExisting, Naming::Rename);
+    if (renamed != 0) SetDeletePending(copy.handle_, true);
+    return renamed;
+  });
 }
 
 SystemError HeldOutput::Commit(bool sync, bool replaceExisting) {
@@ -117,32 +174,30 @@ SystemError HeldOutput::Commit(bool sync, bool replaceExisting) {
   if (sync) {
     if (const SystemError error = file_.Flush()) return error;
   }
-  if (const auto injected = fault::Take(fault::Operation::Move)) return injected.error;
-  // The mark is off only for the rename itself and back at once when the rename is refused,
-  // so that a process ended while it waits for another program to let go of an older output
-  // still leaves nothing behind.
+  // The final name is added in one call and replaces an older output in the same call; the
+  // temporary name goes when the handle closes. A run ended at any moment leaves the old state
+  // or the new one. Retried while another program holds the older output for a moment.
   const SystemError error = RetryWhileHeld(finalPath_, [&]() -> SystemError {
-    if (const SystemError cleared = SetDeletePending(handle, false)) return cleared;
-    const SystemError renamed = RenameThroughHandle(handle, finalPath_, replaceExisting);
-    if (renamed != 0) SetDeletePending(handle, true);
-    return renamed;
+    if (const auto injected = fault::Take(fault::Operation::Move)) return injected.error;
+    return NameThroughHandle(handle, finalPath_, replaceExisting, Naming::Link);
   });
-  if (error != 0) return error;
+  if (error != 0) {
+    if (!LinksUnsupported(error)) return error;
+    if (const SystemError copied = CommitCopy(file_, finalPath_, sync, replaceExisting)) {
+      return copied;
+    }
+  }
   temporaryPath_.clear();
-  // The data was flushed before the rename; this flush makes the new name durable too. What
-  // it or the close could still report changes nothing of a whole, named file.
+  // The data was flushed before the name was given; this flush makes the name durable too.
+  // What it or the close could still report changes nothing of a whole, named file.
   if (sync) FlushFileBuffers(handle);
   file_.Close();
   return 0;
 }
 
 void HeldOutput::Discard() {
-  if (temporaryPath_.empty()) return;
-  // Marked again in case a failed rename could not put the mark back; without a mark the
-  // file must go by name once closed.
-  const bool marked = file_.IsOpen() && SetDeletePending(file_.handle_, true) == 0;
+  // Created to be deleted on its closing: closing is all it takes.
   file_.Close();
-  if (!marked) DeleteFileA(temporaryPath_.c_str());
   temporaryPath_.clear();
 }
 

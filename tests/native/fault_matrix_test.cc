@@ -55,10 +55,16 @@ enum class Outcome {
 };
 
 // Windows retries a refusal that another program's brief hold explains; POSIX has none.
+// Windows copies an output that cannot get its name as a hard link; POSIX links an unnamed
+// file, which a file system either supports from its creation or not at all.
 #ifdef _WIN32
 constexpr Outcome kMomentaryRefusal = Outcome::OutputWhole;
+constexpr Outcome kLinksUnsupported = Outcome::OutputWhole;
+constexpr SystemError kNotSupported = 50;  // ERROR_NOT_SUPPORTED
 #else
 constexpr Outcome kMomentaryRefusal = Outcome::InputKept;
+constexpr Outcome kLinksUnsupported = Outcome::InputKept;
+constexpr SystemError kNotSupported = 95;  // EOPNOTSUPP
 #endif
 
 // Which runs reach the operation at all.
@@ -93,7 +99,9 @@ const Fault kFaults[] = {
     {"flush", Operation::Flush, 1, kWriteFault, false, DecryptStatus::OutputUnwritable, Outcome::InputKept},
     // Closed after the flush and the rename: the output is whole and named by then.
     {"close output", Operation::Close, 1, kWriteFault, false, DecryptStatus::Done, Outcome::OutputWhole},
-    {"move to the final name", Operation::Move, 1, kAccessDenied, false, DecryptStatus::OutputUnwritable, Outcome::InputKept},
+    {"move to the final name", Operation::Move, 1, kWriteFault, false, DecryptStatus::OutputUnwritable, Outcome::InputKept},
+    // Windows names the output by a hard link; a file system without them gets a copy.
+    {"no hard links on the output's file system", Operation::Move, 1, kNotSupported, false, DecryptStatus::OutputUnwritable, kLinksUnsupported},
     {"delete input", Operation::Delete, 1, kAccessDenied, false, DecryptStatus::Done, Outcome::DeleteFailed},
 };
 
