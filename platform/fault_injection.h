@@ -12,7 +12,8 @@ namespace platform::fault {
 enum class Operation {
   Open,
   Create,
-  Guard,        // protecting a new output: delete-pending mark (Windows), permission bits (POSIX)
+  Guard,        // protecting a new output: its permission bits (POSIX); on Windows the
+                // protection is part of the creation, and this fails the file right after it
   Read,
   Write,
   Flush,

@@ -278,9 +278,8 @@ void ReadDecoderLines(const std::string& err, const std::string& folder,
   }
 }
 
-EndedRuns::EndedRuns(std::string folder, const LogFile& log, std::string stopped,
-                     EndedRunLeftovers allowed)
-    : folder_(std::move(folder)), log_(log), stopped_(std::move(stopped)), allowed_(allowed) {}
+EndedRuns::EndedRuns(std::string folder, const LogFile& log, std::string stopped)
+    : folder_(std::move(folder)), log_(log), stopped_(std::move(stopped)) {}
 
 void EndedRuns::RestoreInput() const {
   if (!PathExists(log_.input)) WriteFileBytes(log_.input, log_.cipher);
@@ -310,11 +309,6 @@ void EndedRuns::CheckRun(bool endedFromOutside, long long exitCode, const std::s
     } else if (path == log_.output) {
       output = true;
       EXPECT_EQ(DifferenceFrom(path, log_.plain), "") << "a partial file has the final name";
-    } else if (allowed_ == EndedRunLeftovers::EmptyFromCreation && name.starts_with("~") &&
-               std::filesystem::file_size(path) == 0) {
-      // Ended between the output's creation and its delete-pending mark: empty, no plaintext.
-      ++emptyLeftovers_;
-      std::remove(path.c_str());
     } else {
       // The output is held until it is named: a run ended at any moment leaves no other file.
       ++leftovers_;
@@ -340,8 +334,7 @@ void EndedRuns::CheckRun(bool endedFromOutside, long long exitCode, const std::s
 void EndedRuns::Summarize(std::ostream& out) const {
   out << "[ outcomes ]";
   for (const auto& [what, count] : outcomes_) out << " " << what << ": " << count << ";";
-  out << "\n[ leftover ] " << leftovers_ << " files left behind, " << emptyLeftovers_
-      << " empty ones from the moment of creation\n";
+  out << "\n[ leftover ] " << leftovers_ << " files left behind\n";
 }
 
 uint64_t KillSeed(std::string_view ends) {

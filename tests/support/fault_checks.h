@@ -137,20 +137,11 @@ void ReadDecoderLines(const std::string& err, const std::string& folder,
 // moments. After each: the input as it was or the whole output under its final name (never
 // neither, never a partial file under the final name), and nothing else: the output is held
 // until it is named, so not even an ended run leaves a temporary file.
-// What an ended run may leave besides the input or the whole output.
-enum class EndedRunLeftovers {
-  None,
-  // Windows: an empty file of a temporary name, when the run is ended in the moment between
-  // creating its output and marking it delete-pending, two system calls apart. Counted.
-  EmptyFromCreation,
-};
-
 class EndedRuns {
  public:
   // log is in folder and its output goes there; it must outlive this object. stopped names
   // the way runs are ended in the summary, such as "killed".
-  EndedRuns(std::string folder, const LogFile& log, std::string stopped,
-            EndedRunLeftovers allowed = EndedRunLeftovers::None);
+  EndedRuns(std::string folder, const LogFile& log, std::string stopped);
 
   // Puts the input back if it is gone and removes the output.
   void RestoreInput() const;
@@ -177,10 +168,8 @@ class EndedRuns {
   std::string folder_;
   const LogFile& log_;
   std::string stopped_;
-  EndedRunLeftovers allowed_;
   std::map<std::string, int> outcomes_;
   int leftovers_ = 0;
-  int emptyLeftovers_ = 0;
 };
 
 // The seed of the random moments at which runs are ended: VELLUNORA_KILL_SEED if set, so that

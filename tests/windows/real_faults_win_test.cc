@@ -364,7 +364,7 @@ TEST(DecoderUnderWineFaults, TerminatedAtAnyMomentLeavesTheInputOrTheWholeOutput
 
   TempFolder folder, scratch;
   const LogFile log = WriteLog(folder.path(), "BIG.$S$", kSize, 5, folder.path());
-  EndedRuns ended(folder.path(), log, "stopped", EndedRunLeftovers::EmptyFromCreation);
+  EndedRuns ended(folder.path(), log, "stopped");
 
   // Whole runs first: they must succeed, and the shortest bounds the random moments. Timed
   // in milliseconds by the system: <chrono> does not compile with the CP932 execution
