@@ -1,0 +1,17 @@
+# The MinGW-w64 cross build for the processor in mingw_processor (i686 or x86_64), with its
+# POSIX-threads compilers: the win32-threads variant has no std::mutex, which GoogleTest needs.
+# Test programs run under Wine.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR ${mingw_processor})
+
+set(CMAKE_C_COMPILER ${mingw_processor}-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER ${mingw_processor}-w64-mingw32-g++-posix)
+set(CMAKE_RC_COMPILER ${mingw_processor}-w64-mingw32-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${mingw_processor}-w64-mingw32)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run)
