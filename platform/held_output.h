@@ -3,9 +3,9 @@
 // final name: nobody else can open it half-written, and a process killed on the way leaves
 // nothing behind.
 //
-// Windows: created under a temporary name in the output folder with share mode 0 and the right
-// to delete, and marked delete-pending at once; the mark is cleared only for the rename through
-// the same handle. POSIX: an unnamed file in the output folder (O_TMPFILE), linked to its final
+// Windows: created under a temporary name in the output folder with share mode 0, to be deleted
+// when its handle closes; its final name is added as a hard link through that handle, and the
+// closing takes the temporary name away (a copy where the file system has no hard links). POSIX: an unnamed file in the output folder (O_TMPFILE), linked to its final
 // name when whole; where the file system has no unnamed files, a named temporary file removed
 // on every way out but a kill.
 //
