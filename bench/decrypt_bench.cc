@@ -72,6 +72,12 @@ void BM_DecryptBlocks(benchmark::State& state) {
   DecryptFreshCopies(state, [](Workload& w, uint8_t* blocks) {
     BlowfishDecryptBlocks(w.context, blocks, kBlockCount);
   });
+  state.SetLabel(std::string(BlowfishPathName(BlowfishBestPath())));
+}
+
+// What choosing the path costs each process, once, before its first file.
+void BM_MeasureFastestPath(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(MeasureFastestBlowfishPath());
 }
 
 // Each path on its own, whatever BlowfishDecryptBlocks would pick.
@@ -129,6 +135,8 @@ void BM_KeySchedule(benchmark::State& state) {
 BENCHMARK(BM_DecryptBlocks)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_DecryptBlocksWith, portable, BlowfishPath::Portable)
     ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_DecryptBlocksWith, portable_wide, BlowfishPath::PortableWide)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_DecryptBlocksWith, avx2, BlowfishPath::Avx2)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_DecryptBlocksWith, avx512, BlowfishPath::Avx512)
     ->Unit(benchmark::kMillisecond);
@@ -137,6 +145,7 @@ BENCHMARK(BM_OpenSslDecryptLoop)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BotanDecryptN)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CopyOnly)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_KeySchedule)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_MeasureFastestPath)->Unit(benchmark::kMicrosecond);
 
 // ---------------------------------------------------------------------------------------
 // Whole-file decryption through DecryptLogFile: reading, decrypting and writing a real file of

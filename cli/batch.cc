@@ -8,6 +8,7 @@
 
 #include "cli/messages.h"
 #include "cli/run_plan.h"
+#include "engine/blowfish_blocks.h"
 #include "engine/key_text.h"
 #include "engine/output_path.h"
 #include "engine/system_resources.h"
@@ -323,6 +324,9 @@ unsigned ThreadsPerFile(const Options& options, size_t fileCount) {
 
 BatchOutcome RunBatch(const BatchJob& job, const std::vector<std::string>& inputs) {
   const RunPlan plan = PlanRun(job.options, inputs, job.sink);
+  if (job.options.verbosity == Verbosity::Verbose && !plan.files.empty()) {
+    job.sink.Info(messages::DecryptionPath(BlowfishPathName(BlowfishBestPath())));
+  }
   BatchJob planned = job;
   planned.threadsPerFile = ThreadsPerFile(job.options, plan.files.size());
   const unsigned workers = WorkerCount(job.options, plan.files.size());

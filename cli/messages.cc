@@ -208,6 +208,10 @@ std::string InputChangedWhileRead(std::string_view input) {
        ": 複号化しましたが、読んでいる間にファイルが変わったため、元のファイルを残しました。"}));
 }
 
+std::string DecryptionPath(std::string_view pathName) {
+  return Line(Concat({"複号化の方式: ", pathName}));
+}
+
 std::string FileDecrypted(std::string_view input, std::string_view output) {
   return Line(Concat({ShownName(input), " -> ", ShownName(output), ": 複号化しました。"}));
 }

@@ -76,6 +76,8 @@ std::string StandardOutputIsAnInput(std::string_view input);
 std::string SameOutput(std::string_view input, std::string_view other, std::string_view output);
 // Decrypted as it was read, but another program appended to it meanwhile: the input stays.
 std::string InputChangedWhileRead(std::string_view input);
+// With -v, once before the first file: which of the cipher's paths this processor runs.
+std::string DecryptionPath(std::string_view pathName);
 std::string FileDecrypted(std::string_view input, std::string_view output);
 std::string FileWrittenToStandardOutput(std::string_view input);
 std::string PasswordMatches(std::string_view input);

@@ -11,16 +11,15 @@ inline uint32_t F(const BlowfishContext& c, uint32_t x) {
 }
 
 // One block is a chain of 16 dependent table look-ups; independent chains side by side keep
-// the load units busy while each waits for its previous round. Eight measured fastest on both
-// targets (64 MiB: 4, 5, 6, 8 and 16 tried on x86-64, 4, 6 and 8 on 32-bit), even though
-// their state spills out of the registers on both.
-constexpr size_t kLanes = 8;
-
-}  // namespace
-
-void BlowfishDecryptBlocksPortable(const BlowfishContext& context, uint8_t* blocks,
-                                   size_t blockCount) {
-  const BlowfishContext& c = context;
+// the load units busy while each waits for its previous round.
+//
+// The rounds are written as "b ^= F(a) ^ P[i]; a ^= F(b) ^ P[i - 1]" with P[17] folded into
+// the load: the same values as the textbook order, one XOR fewer per round, and GCC then keeps
+// the lanes in registers (about 15% faster on x86-64 than the textbook order). The round loop
+// is deliberately not unrolled: unrolled, the lanes spill and 12 lanes lose a fifth. Code
+// generation decides this, so any change here is to be measured, not reasoned.
+template <size_t kLanes>
+void DecryptInterleaved(const BlowfishContext& c, uint8_t* blocks, size_t blockCount) {
   uint8_t* block = blocks;
   size_t remaining = blockCount;
 
@@ -28,20 +27,16 @@ void BlowfishDecryptBlocksPortable(const BlowfishContext& context, uint8_t* bloc
     uint32_t a[kLanes];
     uint32_t b[kLanes];
     for (size_t k = 0; k < kLanes; ++k) {
-      a[k] = load32_le(block + 8 * k);
+      a[k] = load32_le(block + 8 * k) ^ c.P[17];
       b[k] = load32_le(block + 8 * k + 4);
     }
-    // The same round order as BlowfishDecryptBlock, one round across all lanes at a time.
-    for (int i = 17; i > 1; i -= 2) {
-      const uint32_t p = c.P[i];
-      const uint32_t q = c.P[i - 1];
-      for (size_t k = 0; k < kLanes; ++k) a[k] ^= p;
-      for (size_t k = 0; k < kLanes; ++k) b[k] ^= F(c, a[k]) ^ q;
-      for (size_t k = 0; k < kLanes; ++k) a[k] ^= F(c, b[k]);
+    for (int i = 16; i > 0; i -= 2) {
+      for (size_t k = 0; k < kLanes; ++k) b[k] ^= F(c, a[k]) ^ c.P[i];
+      for (size_t k = 0; k < kLanes; ++k) a[k] ^= F(c, b[k]) ^ c.P[i - 1];
     }
     for (size_t k = 0; k < kLanes; ++k) {
       store32_le(block + 8 * k, b[k] ^ c.P[0]);
-      store32_le(block + 8 * k + 4, a[k] ^ c.P[1]);
+      store32_le(block + 8 * k + 4, a[k]);
     }
   }
 
@@ -52,4 +47,16 @@ void BlowfishDecryptBlocksPortable(const BlowfishContext& context, uint8_t* bloc
     store32_le(block, left);
     store32_le(block + 4, right);
   }
+}
+
+}  // namespace
+
+void BlowfishDecryptBlocksPortable(const BlowfishContext& context, uint8_t* blocks,
+                                   size_t blockCount) {
+  DecryptInterleaved<8>(context, blocks, blockCount);
+}
+
+void BlowfishDecryptBlocksPortableWide(const BlowfishContext& context, uint8_t* blocks,
+                                       size_t blockCount) {
+  DecryptInterleaved<12>(context, blocks, blockCount);
 }

@@ -62,20 +62,23 @@ AVX2_FUNCTION inline void DecryptAvx2(const BlowfishContext& c, uint8_t* block) 
     a[k] = _mm256_castps_si256(_mm256_shuffle_ps(lo, hi, _MM_SHUFFLE(2, 0, 2, 0)));
     b[k] = _mm256_castps_si256(_mm256_shuffle_ps(lo, hi, _MM_SHUFFLE(3, 1, 3, 1)));
   }
-  for (int i = 17; i > 1; i -= 2) {
+  // The rounds in the portable path's order: P[17] on the way in, P[1] inside the last round.
+  const __m256i p17 = _mm256_set1_epi32(Word(c.P[17]));
+  for (size_t k = 0; k < kVectors; ++k) a[k] = _mm256_xor_si256(a[k], p17);
+  for (int i = 16; i > 0; i -= 2) {
     const __m256i p = _mm256_set1_epi32(Word(c.P[i]));
     const __m256i q = _mm256_set1_epi32(Word(c.P[i - 1]));
-    for (size_t k = 0; k < kVectors; ++k) a[k] = _mm256_xor_si256(a[k], p);
     for (size_t k = 0; k < kVectors; ++k) {
-      b[k] = _mm256_xor_si256(b[k], _mm256_xor_si256(F8(c, a[k]), q));
+      b[k] = _mm256_xor_si256(b[k], _mm256_xor_si256(F8(c, a[k]), p));
     }
-    for (size_t k = 0; k < kVectors; ++k) a[k] = _mm256_xor_si256(a[k], F8(c, b[k]));
+    for (size_t k = 0; k < kVectors; ++k) {
+      a[k] = _mm256_xor_si256(a[k], _mm256_xor_si256(F8(c, b[k]), q));
+    }
   }
   const __m256i p0 = _mm256_set1_epi32(Word(c.P[0]));
-  const __m256i p1 = _mm256_set1_epi32(Word(c.P[1]));
   for (size_t k = 0; k < kVectors; ++k) {
     const __m256i left = _mm256_xor_si256(b[k], p0);
-    const __m256i right = _mm256_xor_si256(a[k], p1);
+    const __m256i right = a[k];
     auto* target = reinterpret_cast<__m256i*>(block + 64 * k);
     _mm256_storeu_si256(target, _mm256_unpacklo_epi32(left, right));
     _mm256_storeu_si256(target + 1, _mm256_unpackhi_epi32(left, right));
@@ -112,20 +115,22 @@ AVX512_FUNCTION inline void DecryptAvx512(const BlowfishContext& c, uint8_t* blo
     a[k] = _mm512_castps_si512(_mm512_shuffle_ps(lo, hi, _MM_SHUFFLE(2, 0, 2, 0)));
     b[k] = _mm512_castps_si512(_mm512_shuffle_ps(lo, hi, _MM_SHUFFLE(3, 1, 3, 1)));
   }
-  for (int i = 17; i > 1; i -= 2) {
+  const __m512i p17 = _mm512_set1_epi32(Word(c.P[17]));
+  for (size_t k = 0; k < kVectors; ++k) a[k] = _mm512_xor_si512(a[k], p17);
+  for (int i = 16; i > 0; i -= 2) {
     const __m512i p = _mm512_set1_epi32(Word(c.P[i]));
     const __m512i q = _mm512_set1_epi32(Word(c.P[i - 1]));
-    for (size_t k = 0; k < kVectors; ++k) a[k] = _mm512_xor_si512(a[k], p);
     for (size_t k = 0; k < kVectors; ++k) {
-      b[k] = _mm512_xor_si512(b[k], _mm512_xor_si512(F16(c, a[k]), q));
+      b[k] = _mm512_xor_si512(b[k], _mm512_xor_si512(F16(c, a[k]), p));
     }
-    for (size_t k = 0; k < kVectors; ++k) a[k] = _mm512_xor_si512(a[k], F16(c, b[k]));
+    for (size_t k = 0; k < kVectors; ++k) {
+      a[k] = _mm512_xor_si512(a[k], _mm512_xor_si512(F16(c, b[k]), q));
+    }
   }
   const __m512i p0 = _mm512_set1_epi32(Word(c.P[0]));
-  const __m512i p1 = _mm512_set1_epi32(Word(c.P[1]));
   for (size_t k = 0; k < kVectors; ++k) {
     const __m512i left = _mm512_xor_si512(b[k], p0);
-    const __m512i right = _mm512_xor_si512(a[k], p1);
+    const __m512i right = a[k];
     _mm512_storeu_si512(block + 128 * k, _mm512_maskz_unpacklo_epi32(0xFFFF, left, right));
     _mm512_storeu_si512(block + 128 * k + 64, _mm512_maskz_unpackhi_epi32(0xFFFF, left, right));
   }

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <random>
 #include <sstream>
 #include <string>
@@ -24,6 +25,7 @@ struct PathCase {
 
 const PathCase kPaths[] = {
     {BlowfishPath::Portable, "Portable", nullptr},
+    {BlowfishPath::PortableWide, "PortableWide", nullptr},
     {BlowfishPath::Avx2, "Avx2", "avx2"},
     {BlowfishPath::Avx512, "Avx512", "avx512f"},
 };
@@ -92,6 +94,7 @@ TEST(BlowfishBlocks, EveryPathHandlesUnalignedBuffers) {
 
 TEST(BlowfishBlocks, BestPathIsAvailableAndUsedByDecryptBlocks) {
   EXPECT_TRUE(BlowfishPathAvailable(BlowfishBestPath()));
+  EXPECT_TRUE(BlowfishPathAvailable(MeasureFastestBlowfishPath()));
   std::mt19937 random(8);
   const auto context = RandomKey(random);
   for (size_t count : {size_t{0}, size_t{1}, size_t{47}, size_t{4096 + 3}}) {
@@ -107,8 +110,25 @@ TEST(BlowfishBlocks, BestPathIsAvailableAndUsedByDecryptBlocks) {
   }
 }
 
-TEST(BlowfishBlocks, PortablePathIsAlwaysAvailable) {
+TEST(BlowfishBlocks, PortablePathsAreAlwaysAvailable) {
   EXPECT_TRUE(BlowfishPathAvailable(BlowfishPath::Portable));
+  EXPECT_TRUE(BlowfishPathAvailable(BlowfishPath::PortableWide));
+}
+
+// A forced path this processor cannot run would crash on its first block.
+TEST(BlowfishBlocks, SettingTakesOnlyExactNamesOfPathsThisProcessorRuns) {
+  for (const PathCase& p : kPaths) {
+    const std::string_view name = BlowfishPathName(p.path);
+    const std::optional<BlowfishPath> taken = BlowfishPathFromSetting(name);
+    if (BlowfishPathAvailable(p.path)) {
+      EXPECT_EQ(taken, p.path) << name;
+    } else {
+      EXPECT_EQ(taken, std::nullopt) << name;
+    }
+  }
+  for (const char* setting : {"", "Portable", "AVX2", "portable ", "avx", "avx512f", "best"}) {
+    EXPECT_EQ(BlowfishPathFromSetting(setting), std::nullopt) << setting;
+  }
 }
 
 #if defined(__linux__) && (defined(__x86_64__) || defined(__i386__))

@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/blowfish_blocks.h"
 #include "tests/support/child_process_posix.h"
 #include "tests/support/log_fixture.h"
 #include "tests/support/temp_folder.h"
@@ -489,12 +490,44 @@ TEST(VellunoraDecode, FolderWithoutLogFilesIsNotedUnlessQuiet) {
   EXPECT_EQ(quiet.err, "");
 }
 
-TEST(VellunoraDecode, VerboseReportsEachFileAndQuietStillReportsFailures) {
+TEST(VellunoraDecode, VerboseNamesTheCipherPathOnceThenEachFile) {
+  std::vector<std::string> available;
+  for (BlowfishPath path : kBlowfishPaths) {
+    if (BlowfishPathAvailable(path)) available.emplace_back(BlowfishPathName(path));
+  }
+  struct Case {
+    std::string setting;  // VELLUNORA_BLOWFISH_PATH, unset when empty
+    std::string shown;    // the path named, or "" for whichever measured fastest
+  };
+  const Case cases[] = {
+      {"portable", "portable"}, {"portable-wide", "portable-wide"}, {"", ""}, {"fastest", ""}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.setting);
+    TempFolder folder;
+    const LogFile first = WriteLog(folder, "a.$S$");
+    const LogFile second = WriteLog(folder, "b.$S$", 64, 2);
+    std::vector<std::string> environment{"VELLUNORA_PASSWORD=" + std::string(kPassword)};
+    if (!c.setting.empty()) environment.push_back("VELLUNORA_BLOWFISH_PATH=" + c.setting);
+    const RunResult run = RunDecoder({{"-v", "-k", "-j", "1", folder.path()}, environment, "", {}});
+    EXPECT_EQ(run.exitCode, 0);
+    const std::string prefix = "vellunora-decode: 複号化の方式: ";
+    ASSERT_TRUE(run.err.starts_with(prefix)) << run.err;
+    const std::string shown = run.err.substr(prefix.size(), run.err.find('\n') - prefix.size());
+    if (!c.shown.empty()) {
+      EXPECT_EQ(shown, c.shown);
+    }
+    EXPECT_NE(std::find(available.begin(), available.end(), shown), available.end()) << shown;
+    EXPECT_EQ(run.err.substr(run.err.find('\n') + 1),
+              "vellunora-decode: " + first.path + " -> " + folder / "a.CSV" + ": 複号化しました。\n" +
+                  "vellunora-decode: " + second.path + " -> " + folder / "b.CSV" +
+                  ": 複号化しました。\n");
+    EXPECT_EQ(ReadFileBytes(folder / "b.CSV"), second.plain);
+  }
+}
+
+TEST(VellunoraDecode, QuietStillReportsFailures) {
   TempFolder folder;
   const LogFile log = WriteLog(folder, "a.$S$");
-  const RunResult verbose = RunWithPassword({"-v", "-k", log.path});
-  EXPECT_EQ(verbose.err,
-            "vellunora-decode: " + log.path + " -> " + folder / "a.CSV" + ": 複号化しました。\n");
   const RunResult quiet = RunWithPassword({"-q", log.path, folder / "gone.$S$"});
   EXPECT_EQ(quiet.exitCode, 1);
   EXPECT_NE(quiet.err.find("gone.$S$"), std::string::npos);
