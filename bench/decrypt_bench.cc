@@ -135,8 +135,6 @@ void BM_KeySchedule(benchmark::State& state) {
 BENCHMARK(BM_DecryptBlocks)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_DecryptBlocksWith, portable, BlowfishPath::Portable)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_DecryptBlocksWith, portable_wide, BlowfishPath::PortableWide)
-    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_DecryptBlocksWith, avx2, BlowfishPath::Avx2)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_DecryptBlocksWith, avx512, BlowfishPath::Avx512)
     ->Unit(benchmark::kMillisecond);

@@ -72,7 +72,6 @@ int main() {
     const char* name;
     BlowfishPath path;
   } paths[] = {{"cipher_portable", BlowfishPath::Portable},
-               {"cipher_portable_wide", BlowfishPath::PortableWide},
                {"cipher_avx2", BlowfishPath::Avx2},
                {"cipher_avx512", BlowfishPath::Avx512}};
   for (const auto& path : paths) {

@@ -15,8 +15,6 @@ using Kernel = void (*)(const BlowfishContext&, uint8_t*, size_t);
 Kernel KernelFor(BlowfishPath path) {
   if (!BlowfishPathAvailable(path)) return BlowfishDecryptBlocksPortable;
   switch (path) {
-    case BlowfishPath::PortableWide:
-      return BlowfishDecryptBlocksPortableWide;
 #if defined(VELLUNORA_BLOWFISH_X86)
     case BlowfishPath::Avx2:
       return BlowfishDecryptBlocksAvx2;
@@ -42,8 +40,6 @@ std::string_view BlowfishPathName(BlowfishPath path) {
   switch (path) {
     case BlowfishPath::Portable:
       return "portable";
-    case BlowfishPath::PortableWide:
-      return "portable-wide";
     case BlowfishPath::Avx2:
       return "avx2";
     case BlowfishPath::Avx512:
@@ -62,7 +58,6 @@ std::optional<BlowfishPath> BlowfishPathFromSetting(std::string_view setting) {
 bool BlowfishPathAvailable(BlowfishPath path) {
   switch (path) {
     case BlowfishPath::Portable:
-    case BlowfishPath::PortableWide:
       return true;
 #if defined(VELLUNORA_BLOWFISH_X86)
     // GCC's check also asks whether the operating system saves the wider registers.

@@ -12,28 +12,26 @@
 #include "engine/blowfish.h"
 
 enum class BlowfishPath {
-  Portable,      // plain C++, 8 blocks interleaved; runs everywhere
-  PortableWide,  // plain C++, 12 blocks interleaved; runs everywhere, wins where they fit
-  Avx2,          // 8 blocks per 256-bit vector, S-box look-ups by gather
-  Avx512,        // 16 blocks per 512-bit vector, S-box look-ups by gather
+  Portable,  // plain C++, several blocks interleaved; runs everywhere
+  Avx2,      // 8 blocks per 256-bit vector, S-box look-ups by gather
+  Avx512,    // 16 blocks per 512-bit vector, S-box look-ups by gather
 };
 
-inline constexpr BlowfishPath kBlowfishPaths[] = {BlowfishPath::Portable,
-                                                  BlowfishPath::PortableWide, BlowfishPath::Avx2,
+inline constexpr BlowfishPath kBlowfishPaths[] = {BlowfishPath::Portable, BlowfishPath::Avx2,
                                                   BlowfishPath::Avx512};
 
 // Names a path to use instead of measuring, for tests and benchmarks; the values are the
 // names BlowfishPathName gives. A path this processor cannot run is not taken.
 inline constexpr char kBlowfishPathVariable[] = "VELLUNORA_BLOWFISH_PATH";
 
-// "portable", "portable-wide", "avx2" or "avx512".
+// "portable", "avx2" or "avx512".
 std::string_view BlowfishPathName(BlowfishPath path);
 
 // The path a kBlowfishPathVariable value names, when this processor can run it.
 std::optional<BlowfishPath> BlowfishPathFromSetting(std::string_view setting);
 
 // True when this build has the path and this processor (and operating system) can run it.
-// The portable paths are always available.
+// Portable is always available.
 bool BlowfishPathAvailable(BlowfishPath path);
 
 // Times every available path on a few kilobytes that stay in the cache and returns the

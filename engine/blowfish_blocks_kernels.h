@@ -10,8 +10,6 @@
 
 void BlowfishDecryptBlocksPortable(const BlowfishContext& context, uint8_t* blocks,
                                    size_t blockCount);
-void BlowfishDecryptBlocksPortableWide(const BlowfishContext& context, uint8_t* blocks,
-                                       size_t blockCount);
 
 #if defined(__i386__) || defined(__x86_64__)
 #define VELLUNORA_BLOWFISH_X86 1

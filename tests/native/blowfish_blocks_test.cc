@@ -25,7 +25,6 @@ struct PathCase {
 
 const PathCase kPaths[] = {
     {BlowfishPath::Portable, "Portable", nullptr},
-    {BlowfishPath::PortableWide, "PortableWide", nullptr},
     {BlowfishPath::Avx2, "Avx2", "avx2"},
     {BlowfishPath::Avx512, "Avx512", "avx512f"},
 };
@@ -110,9 +109,8 @@ TEST(BlowfishBlocks, BestPathIsAvailableAndUsedByDecryptBlocks) {
   }
 }
 
-TEST(BlowfishBlocks, PortablePathsAreAlwaysAvailable) {
+TEST(BlowfishBlocks, PortablePathIsAlwaysAvailable) {
   EXPECT_TRUE(BlowfishPathAvailable(BlowfishPath::Portable));
-  EXPECT_TRUE(BlowfishPathAvailable(BlowfishPath::PortableWide));
 }
 
 // A forced path this processor cannot run would crash on its first block.
@@ -126,7 +124,7 @@ TEST(BlowfishBlocks, SettingTakesOnlyExactNamesOfPathsThisProcessorRuns) {
       EXPECT_EQ(taken, std::nullopt) << name;
     }
   }
-  for (const char* setting : {"", "Portable", "AVX2", "portable ", "avx", "avx512f", "best"}) {
+  for (const char* setting : {"", "Portable", "AVX2", "portable ", "avx", "avx512f", "fastest"}) {
     EXPECT_EQ(BlowfishPathFromSetting(setting), std::nullopt) << setting;
   }
 }
