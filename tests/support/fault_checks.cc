@@ -252,7 +252,7 @@ void ReadDecoderLines(const std::string& err, const std::string& folder,
   const std::string noFiles =
       kDecoderLinePrefix + ("フォルダー " + folder) + " に *.$S$ ファイルがありません。";
   for (const std::string& line : SplitLines(err)) {
-    if (line == noFiles) continue;
+    if (line == noFiles || IsDecryptionPathLine(line)) continue;
     size_t file = SIZE_MAX;
     bool decrypted = false;
     std::string rest;

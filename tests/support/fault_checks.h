@@ -18,6 +18,11 @@ inline constexpr char kFaultPassword[] = "tokright";
 // How each of the decoder's lines begins.
 inline constexpr char kDecoderLinePrefix[] = "vellunora-decode: ";
 
+// The line -v starts with, naming the cipher's path: about no file.
+inline bool IsDecryptionPathLine(std::string_view line) {
+  return line.starts_with(std::string(kDecoderLinePrefix) + "複号化の方式: ");
+}
+
 struct LogFile {
   std::string input;
   std::string output;  // its .CSV in the output folder
