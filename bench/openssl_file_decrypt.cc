@@ -67,7 +67,9 @@ int main(int argc, char** argv) {
       filled += static_cast<size_t>(count);
     }
     if (filled == 0) break;
-    for (size_t at = 0; at + 8 <= filled; at += 8) {
+    // A short last block is padded with spaces and decrypted whole, as the decoder does.
+    while (filled % 8 != 0) buffer[filled++] = ' ';
+    for (size_t at = 0; at < filled; at += 8) {
       BF_LONG halves[2] = {Load(&buffer[at]), Load(&buffer[at + 4])};
       BF_decrypt(halves, &schedule);
       Store(&buffer[at], halves[0]);

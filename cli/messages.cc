@@ -65,7 +65,8 @@ const char kStdoutHelp[] = "複号化したデータを標準出力へ書く（�
 const char kTestHelp[] = "暗号パスを確かめるだけで、何も書かず何も削除しない";
 const char kNoSyncHelp[] = "ディスクへの書き込みの完了を待たない（速いが、停電に弱い）";
 const char kQuietHelp[] = "エラー以外は表示しない";
-const char kVerboseHelp[] = "ファイルごとに結果を表示する（端末では大きなファイルの進み具合も）";
+const char kVerboseHelp[] =
+    "複号化の方式と、ファイルごとに結果を表示する（端末では大きなファイルの進み具合も）";
 const char kJobsHelp[] = "同時に使うスレッドの数。ファイルが少ないときは大きなファイルを分けて複号化する（既定: CPU のコア数）";
 const char kHelpHelp[] = "この説明を表示して終わる";
 const char kVersionHelp[] = "版を表示して終わる";

@@ -230,8 +230,11 @@ TEST(RunBatch, InterruptionBetweenFilesLeavesTheRestUntouched) {
     WriteLog(batch.folder / name);
     batch.inputs.push_back(batch.folder / name);
   }
-  // The request arrives while the first file's result is reported.
-  batch.interrupted = [&] { return !batch.sink.infos.empty(); };
+  // The request arrives while the first file's result is reported (after the path's line).
+  batch.interrupted = [&] {
+    return std::any_of(batch.sink.infos.begin(), batch.sink.infos.end(),
+                       [](const std::string& line) { return line.ends_with("複号化しました。\n"); });
+  };
   const BatchOutcome outcome = RunBatch(batch.Job(), batch.inputs);
   EXPECT_TRUE(outcome.interrupted);
   EXPECT_EQ(batch.folder.Names(), (std::vector<std::string>{"1.CSV", "2.$S$", "3.$S$"}));
