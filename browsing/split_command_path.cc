@@ -86,6 +86,14 @@ std::string WithoutDrivePart(std::string_view path) {
   return rest.empty() ? "\\" : rest;
 }
 
+std::string WithBackslashes(std::string_view path) {
+  std::string turned(path);
+  for (std::size_t i = 0; i < turned.size(); i += platform::CharacterLength(turned, i)) {
+    if (turned[i] == '/') turned[i] = '\\';
+  }
+  return turned;
+}
+
 // The whole-character search serves for wildcards as well as for separators.
 bool IsPattern(std::string_view name) { return platform::FindLastSeparator(name, "*?") != npos; }
 
@@ -132,13 +140,18 @@ std::string WithNetworkRoot(std::string_view root, std::string_view directoryPar
   return rooted;
 }
 
-CommandPathParts SplitCommandPath(const std::string& path) {
+CommandPathParts SplitCommandPath(const std::string& written) {
+  // The system takes "/" for "\\" ("Z:/logs/a.$S$"): split it the same way, or the whole
+  // path would come back as one file name that no folder holds.
+  const std::string path = WithBackslashes(written);
   const std::string saved = CurrentDirectory();
   const RootedPath rooted = SeparateRoot(path, saved);
   CurrentDirectoryRestorer restorer(saved);
 
   // For "E:" the system resolves the drive's remembered directory; a root that does not
-  // exist is passed over, so the directory part is then taken on the current drive.
+  // exist is passed over, so the directory part is then taken on the current drive. A root
+  // that exists but refuses entry raises at once: passing it over too would look the
+  // directory part up on the wrong drive.
   if (IsDirectory(rooted.root)) ChangeCurrentDirectory(rooted.root);
 
   std::string filePart = LastName(rooted.directoryPart);
