@@ -154,8 +154,8 @@ void TApplication::Run() {
 void TApplication::ShowMainForm(int showCommand) {
   if (!mainForm_) return;
   ShowWindow(Handle(), SW_SHOWNOACTIVATE);
-  // A form has a fixed dialog frame: its layout is laid out for the designed size, so a
-  // start maximised (3) shows it normal as well.
+  // A form has a fixed dialog frame whose controls stand where they were placed for its
+  // designed size: a start maximised (3) would only spread empty face around them.
   mainForm_->Show(SW_SHOWNORMAL);
   if (showCommand == SW_SHOWMINNOACTIVE) ShowWindow(Handle(), SW_SHOWMINNOACTIVE);
 }
