@@ -30,6 +30,15 @@ bool IsFile(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+// path with every "/" that stands as a whole character turned into "\".
+std::string WithBackslashes(std::string_view path) {
+  std::string turned(path);
+  for (std::size_t i = 0; i < turned.size(); i += platform::CharacterLength(turned, i)) {
+    if (turned[i] == '/') turned[i] = '\\';
+  }
+  return turned;
+}
+
 char DriveLetterOf(std::string_view root) {
   return root.size() >= 2 && root[1] == ':' ? root[0] : '\0';
 }
@@ -84,14 +93,6 @@ std::string LastName(std::string_view path) {
 std::string WithoutDrivePart(std::string_view path) {
   const std::string rest(path.substr(DrivePart(path).size()));
   return rest.empty() ? "\\" : rest;
-}
-
-std::string WithBackslashes(std::string_view path) {
-  std::string turned(path);
-  for (std::size_t i = 0; i < turned.size(); i += platform::CharacterLength(turned, i)) {
-    if (turned[i] == '/') turned[i] = '\\';
-  }
-  return turned;
 }
 
 // The whole-character search serves for wildcards as well as for separators.

@@ -38,9 +38,6 @@ CommandPathParts SplitCommandPath(const std::string& path);
 
 // The text steps of the split, which need no file system.
 
-// path with every "/" that stands as a whole character turned into "\".
-std::string WithBackslashes(std::string_view path);
-
 // "E:" when the path's first character is a single-byte character followed by ":" (a
 // double-byte character is never a drive letter); for a path beginning with "\\",
 // everything before the "\" that follows the share name, or the whole path when there is

@@ -536,14 +536,12 @@ TEST_F(FrameworkTest, BrowseDialogIsCentredOnItsOwnMonitorWithoutAMainWindow) {
   TSelectDirCallback callback("");
   EXPECT_EQ(callback.HandleBrowseMessage(dialog.Handle(), BFFM_INITIALIZED, 0), 0);
   EXPECT_FALSE(mainForm.HandleAllocated());
-  MONITORINFO monitor{};
-  monitor.cbSize = sizeof monitor;
-  ASSERT_TRUE(GetMonitorInfoA(MonitorFromWindow(dialog.Handle(), MONITOR_DEFAULTTONEAREST), &monitor));
+  MONITORINFO monitor{sizeof monitor, {}, {}, 0};
   RECT window{};
-  ASSERT_TRUE(GetWindowRect(dialog.Handle(), &window));
+  GetMonitorInfoA(MonitorFromWindow(dialog.Handle(), MONITOR_DEFAULTTONEAREST), &monitor);
+  GetWindowRect(dialog.Handle(), &window);
   const POINT corner = CentredOnMonitor(monitor.rcMonitor, window);
-  EXPECT_EQ(window.left, corner.x);
-  EXPECT_EQ(window.top, corner.y);
+  EXPECT_EQ(std::pair(window.left, window.top), std::pair(corner.x, corner.y));
 }
 
 TEST_F(PickFolderTest, OtherWindowsOfTheThreadAreDisabledWhileOpen) {
