@@ -30,6 +30,15 @@ bool IsFile(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+// path with every "/" that stands as a whole character turned into "\".
+std::string WithBackslashes(std::string_view path) {
+  std::string turned(path);
+  for (std::size_t i = 0; i < turned.size(); i += platform::CharacterLength(turned, i)) {
+    if (turned[i] == '/') turned[i] = '\\';
+  }
+  return turned;
+}
+
 char DriveLetterOf(std::string_view root) {
   return root.size() >= 2 && root[1] == ':' ? root[0] : '\0';
 }
@@ -132,13 +141,18 @@ std::string WithNetworkRoot(std::string_view root, std::string_view directoryPar
   return rooted;
 }
 
-CommandPathParts SplitCommandPath(const std::string& path) {
+CommandPathParts SplitCommandPath(const std::string& written) {
+  // The system takes "/" for "\\" ("Z:/logs/a.$S$"): split it the same way, or the whole
+  // path would come back as one file name that no folder holds.
+  const std::string path = WithBackslashes(written);
   const std::string saved = CurrentDirectory();
   const RootedPath rooted = SeparateRoot(path, saved);
   CurrentDirectoryRestorer restorer(saved);
 
   // For "E:" the system resolves the drive's remembered directory; a root that does not
-  // exist is passed over, so the directory part is then taken on the current drive.
+  // exist is passed over, so the directory part is then taken on the current drive. A root
+  // that exists but refuses entry raises at once: passing it over too would look the
+  // directory part up on the wrong drive.
   if (IsDirectory(rooted.root)) ChangeCurrentDirectory(rooted.root);
 
   std::string filePart = LastName(rooted.directoryPart);

@@ -2,7 +2,8 @@
 // Splitting a path as a user or a caller wrote it into the drive letter, directory part and
 // file part that the browsing controls work with. Every search for "\" or ":" steps over
 // whole characters of the ANSI code page, so the trail byte 0x5C of "ソ" or "表" is never
-// taken for a separator.
+// taken for a separator. "/" separates as "\" does, as it does for the system's own calls
+// ("Z:/logs/a.$S$").
 
 #include <string>
 #include <string_view>
@@ -23,12 +24,16 @@ struct CommandPathParts {
 };
 
 // Splits path, entering directories on the way to tell files from directories and to
-// resolve what a relative path is relative to. The process's current directory is put
-// back afterwards on every way out, provided it still exists as a directory.
+// resolve what a relative path is relative to. Every "/" is read as "\" first, so the
+// parts come back with "\" only. The process's current directory is put back afterwards
+// on every way out, provided it still exists as a directory.
 // Raises EInOutError with the system's error code when a directory cannot be entered:
-// the directory part, a last name that is neither an existing file nor a pattern, or the
-// saved current directory when it is put back after an otherwise successful split.
-// An empty path gives the current directory's drive letter and directory part.
+// the root (a drive's remembered directory, a share's root) when it exists but refuses
+// entry, the directory part, a last name that is neither an existing file nor a pattern,
+// or the saved current directory when it is put back after an otherwise successful split.
+// A root that does not exist is passed over: the directory part is then taken on the
+// current drive. An empty path gives the current directory's drive letter and directory
+// part.
 CommandPathParts SplitCommandPath(const std::string& path);
 
 // The text steps of the split, which need no file system.
@@ -72,9 +77,8 @@ std::string CutDirectoryPart(std::string_view directoryPart, std::string_view fi
                              std::string_view currentDirectory);
 
 // The directory part after its last name turned out to be a directory: "\" + name when
-// the directory part is a single whole character, else directoryPart + "\" + name. The
-// single character is meant to be the root "\"; a one-character relative directory ("."
-// or "a", as in ".\sub") is replaced by "\" all the same.
+// the directory part is the root "\", else directoryPart + "\" + name, so a one-character
+// relative directory stays in front (".\sub" stays below the current directory).
 std::string DescendInto(std::string_view directoryPart, std::string_view name);
 
 // The directory part of a path on a network share: root ("\\srv\share") in front of an

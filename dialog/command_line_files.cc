@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 #include "browsing/file_name_text.h"
 #include "browsing/split_command_path.h"
 #include "dialog/ok_right_dlg.h"
@@ -17,6 +20,21 @@ bool Listed(TFileListBox& list, const std::string& name) {
   return false;
 }
 
+// The full path of the folder that parts name. A relative directory part is taken against
+// the current directory, which the split has put back, and on its drive's remembered
+// directory ("E:sub"), as the directory list will take it.
+std::string FullFolder(const CommandPathParts& parts) {
+  std::string folder = parts.directoryPart;
+  if (parts.driveLetter != '\0') folder.insert(0, {parts.driveLetter, ':'});
+  const DWORD needed = GetFullPathNameA(folder.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return folder;
+  std::string full(needed, '\0');
+  const DWORD length = GetFullPathNameA(folder.c_str(), needed, full.data(), nullptr);
+  if (length == 0 || length >= needed) return folder;
+  full.resize(length);
+  return full;
+}
+
 }  // namespace
 
 std::function<std::string()> TOKRightDlg::CommandLineSource = [] {
@@ -26,15 +44,23 @@ std::function<std::string()> TOKRightDlg::CommandLineSource = [] {
 void TOKRightDlg::TakeCommandLineFiles() {
   const std::vector<std::string> arguments = platform::CommandLineArguments(CommandLineSource());
   if (arguments.empty()) return;
-  CommandPathParts parts;
-  for (const std::string& argument : arguments) {
-    parts = SplitCommandPath(argument);
-    // A name the list already shows (the named file lies in the directory the list was
-    // filled from) and the empty name of a named directory would stand in the list as
-    // extra rows that name no file of their own: they are left out.
-    if (parts.filePart.empty() || Listed(FileListBox1, parts.filePart)) continue;
+  // Every argument is split before any is listed, since a row is kept only when it lies in
+  // the last argument's folder.
+  std::vector<CommandPathParts> split;
+  for (const std::string& argument : arguments) split.push_back(SplitCommandPath(argument));
+  const CommandPathParts& last = split.back();
+  const std::string listedFolder = FullFolder(last);
+  for (const CommandPathParts& parts : split) {
+    // The run takes every row as a file of the folder the list shows, so rows that name
+    // none would fail it: the empty name of a named directory, a pattern, a name from
+    // another folder, and a name the list already shows (the named file lies in the
+    // directory the list was filled from).
+    if (parts.filePart.empty() || IsPattern(parts.filePart) || !SamePath(FullFolder(parts), listedFolder) ||
+        Listed(FileListBox1, parts.filePart)) {
+      continue;
+    }
     FileListBox1.AddListItem(parts.filePart, OKRightDlg);
   }
-  DirectoryListBox1.SetDriveLetter(parts.driveLetter);
-  DirectoryListBox1.SetFolder(parts.directoryPart);
+  DirectoryListBox1.SetDriveLetter(last.driveLetter);
+  DirectoryListBox1.SetFolder(last.directoryPart);
 }

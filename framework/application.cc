@@ -154,7 +154,9 @@ void TApplication::Run() {
 void TApplication::ShowMainForm(int showCommand) {
   if (!mainForm_) return;
   ShowWindow(Handle(), SW_SHOWNOACTIVATE);
-  mainForm_->Show(showCommand == SW_SHOWMAXIMIZED ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+  // A form has a fixed dialog frame whose controls stand where they were placed for its
+  // designed size: a start maximised (3) would only spread empty face around them.
+  mainForm_->Show(SW_SHOWNORMAL);
   if (showCommand == SW_SHOWMINNOACTIVE) ShowWindow(Handle(), SW_SHOWMINNOACTIVE);
 }
 

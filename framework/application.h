@@ -64,8 +64,9 @@ class TApplication : public TObject {
   // Shows the main form as StartupShowCommand asks and runs the loop until the quit
   // message arrives. Returns at once without a main form.
   void Run();
-  // Shows the main form: maximised for show command 3 (SW_SHOWMAXIMIZED), with the
-  // application minimised for 7 (SW_SHOWMINNOACTIVE), otherwise in its designed state.
+  // Shows the main form in its designed state, with the application minimised for show
+  // command 7 (SW_SHOWMINNOACTIVE). A form's fixed dialog frame is never maximised, so 3
+  // (SW_SHOWMAXIMIZED) shows it normal too.
   void ShowMainForm(int showCommand);
   // Handles every message waiting in the queue as the loop does, without waiting; a quit
   // message sets Terminated.

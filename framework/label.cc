@@ -5,8 +5,11 @@
 TLabel::TLabel(TWinControl& parent) : TWinControl(&parent) { AdjustSize(); }
 
 void TLabel::SetCaption(std::string caption) {
+  // Sized first: the static control paints a new text at once, at the size it has then,
+  // and a later resize repaints only the strip it adds. The other way round, a caption
+  // that grows keeps the first paint's wrapped, cut-off text beside the new strip.
+  AdjustSizeTo(caption);
   WriteText(std::move(caption));
-  AdjustSize();
 }
 
 void TLabel::SetAutoSize(bool autoSize) {
@@ -21,8 +24,10 @@ void TLabel::ScaleBounds(int numerator, int denominator) {
   AdjustSize();
 }
 
-void TLabel::AdjustSize() {
-  if (autoSize_) SetBounds(Left(), Top(), TextWidth(Caption()), Font().TextHeight());
+void TLabel::AdjustSize() { AdjustSizeTo(Caption()); }
+
+void TLabel::AdjustSizeTo(std::string_view caption) {
+  if (autoSize_) SetBounds(Left(), Top(), TextWidth(caption), Font().TextHeight());
 }
 
 void TLabel::FillCreateParams(CreateParams& params) const {

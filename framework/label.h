@@ -27,6 +27,7 @@ class TLabel : public TWinControl {
 
  private:
   void AdjustSize();
+  void AdjustSizeTo(std::string_view caption);
 
   bool autoSize_ = true;
 };

@@ -256,7 +256,8 @@ TEST_F(ApplicationTest, ShowMainFormHonoursTheShowCommand) {
   const Case cases[] = {
       {SW_SHOWNORMAL, false, false},
       {SW_SHOWDEFAULT, false, false},
-      {SW_SHOWMAXIMIZED, true, false},
+      // A fixed dialog frame keeps its designed size: never maximised.
+      {SW_SHOWMAXIMIZED, false, false},
       {SW_SHOWMINNOACTIVE, false, true},
   };
   for (const Case& c : cases) {
@@ -264,6 +265,9 @@ TEST_F(ApplicationTest, ShowMainFormHonoursTheShowCommand) {
     form.SetClientSize(200, 100);
     application.ShowMainForm(c.showCommand);
     EXPECT_EQ(IsZoomed(form.Handle()) != FALSE, c.zoomed) << c.showCommand;
+    RECT client{};
+    GetClientRect(form.Handle(), &client);
+    EXPECT_EQ(client.right, 200) << c.showCommand;
     EXPECT_EQ(IsIconic(application.Handle()) != FALSE, c.applicationIconic) << c.showCommand;
     ShowWindow(application.Handle(), SW_RESTORE);
     PumpMessages();

@@ -372,11 +372,15 @@ TEST_F(DialogTest, QuotedArgumentWithBlanksIsOneArgument) {
   EXPECT_EQ(Items(dialog), std::vector<std::string>{"Q.$S$"});
 }
 
+// Rows that name no file of the listed folder (a pattern, a name from another folder, a
+// name listed already) are left out, so that select all and a run never fail on them.
 TEST_F(DialogTest, NamedFilesInTheCurrentDirectoryAreListedOnce) {
   Log(logs, "A.$S$");
   Log(logs, "B.$S$");
   WriteFileBytes(logs / "other.log", Bytes{1});
-  commandLine = "VellunoraDecoder.exe A.$S$ a.$s$ other.log " + logs.path();
+  TempFolder elsewhere;
+  Log(elsewhere, "X.$S$");
+  commandLine = "VellunoraDecoder.exe A.$S$ a.$s$ other.log *.$S$ " + (elsewhere / "X.$S$") + " " + logs.path();
   TOKRightDlg& dialog = Create();
   EXPECT_EQ(dialog.DirectoryListBox1.Folder(), logs.path());
   EXPECT_EQ(Items(dialog), (std::vector<std::string>{"A.$S$", "B.$S$", "other.log"}));

@@ -356,6 +356,16 @@ TEST_F(DirectoryListBoxTest, RelativeAndParentPathsMoveOnceAndNotifyOnce) {
 
 TEST_F(DirectoryListBoxTest, AnotherDriveSwitchesTheDriveBoxAndRebuildsOnce) {
   ASSERT_EQ(form_->drives.DriveLetter(), 'e');
+  // After each switch the label shows what painting it whole shows, not a stale first paint
+  // beside the strip that its growing added.
+  const auto expectLabelPaintedWhole = [this] {
+    const HWND label = form_->label.Handle();
+    RECT area{};
+    GetClientRect(label, &area);
+    const std::vector<COLORREF> shown = CapturePixels(label, area);
+    InvalidateRect(label, nullptr, TRUE);
+    EXPECT_EQ(CapturePixels(label, area), shown) << form_->label.Caption();
+  };
   const int rebuilds = list().rebuilds;
   const int driveChanges = form_->driveChanges;
   const std::string work = c_ / "work";
@@ -372,10 +382,12 @@ TEST_F(DirectoryListBoxTest, AnotherDriveSwitchesTheDriveBoxAndRebuildsOnce) {
   ASSERT_EQ(form_->files.ItemCount(), 1);
   EXPECT_EQ(form_->files.ItemText(0), "c.$S$");
   EXPECT_EQ(CurrentDirectory(), work);
+  expectLabelPaintedWhole();
   // Drive E's remembered directory brings the list back to where it was.
   list().SetDriveLetter('E');
   EXPECT_EQ(list().Folder(), year_);
   EXPECT_EQ(form_->drives.DriveLetter(), 'e');
+  expectLabelPaintedWhole();
 }
 
 TEST_F(DirectoryListBoxTest, DriveLetterOfTheCurrentDriveOrOfNoDriveChangesNothing) {

@@ -525,6 +525,25 @@ TEST_F(PickFolderTest, DialogIsCentredOnTheMainFormsMonitor) {
       folder);
 }
 
+// Without a main form window the dialog is centred on its own monitor: the picker never
+// creates the main form's window just to find one.
+TEST_F(FrameworkTest, BrowseDialogIsCentredOnItsOwnMonitorWithoutAMainWindow) {
+  TForm mainForm(application);
+  TForm dialog(application);
+  dialog.SetClientSize(300, 200);
+  dialog.Show();
+  SetWindowPos(dialog.Handle(), nullptr, 10, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  TSelectDirCallback callback("");
+  EXPECT_EQ(callback.HandleBrowseMessage(dialog.Handle(), BFFM_INITIALIZED, 0), 0);
+  EXPECT_FALSE(mainForm.HandleAllocated());
+  MONITORINFO monitor{sizeof monitor, {}, {}, 0};
+  RECT window{};
+  GetMonitorInfoA(MonitorFromWindow(dialog.Handle(), MONITOR_DEFAULTTONEAREST), &monitor);
+  GetWindowRect(dialog.Handle(), &window);
+  const POINT corner = CentredOnMonitor(monitor.rcMonitor, window);
+  EXPECT_EQ(std::pair(window.left, window.top), std::pair(corner.x, corner.y));
+}
+
 TEST_F(PickFolderTest, OtherWindowsOfTheThreadAreDisabledWhileOpen) {
   TForm second(application);
   second.Show();

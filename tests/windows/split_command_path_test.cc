@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <optional>
 #include <ostream>
@@ -314,6 +315,11 @@ class SplitCommandPathOnDrives : public ::testing::Test {
   std::string eRel_;    // the E: folder without its drive
 };
 
+std::string Slashed(std::string path) {
+  std::replace(path.begin(), path.end(), '\\', '/');
+  return path;
+}
+
 std::optional<CommandPathParts> SplitWithoutThrowing(const std::string& path) {
   try {
     return SplitCommandPath(path);
@@ -354,6 +360,10 @@ TEST_F(SplitCommandPathOnDrives, WorkedExamples) {
       // No such server: its root is passed over and the directory part is taken on the
       // current drive, where it exists; the share stays in front of the directory part.
       {"\\\\srv\\share" + appRel_ + "\\a.$S$", {'\0', "\\\\srv\\share" + appRel_, "a.$S$"}},
+      // "/" separates as the system's own calls take it; the parts come back with "\".
+      {"E:" + Slashed(eRel_) + "/logs/a.$S$", {'E', eRel_ + "\\logs", "a.$S$"}},
+      {"E:" + Slashed(eRel_) + "/logs/", {'E', eRel_ + "\\logs", ""}},
+      {"sub/a.$S$", {appDrive_, "sub", "a.$S$"}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.path);
@@ -410,6 +420,21 @@ TEST_F(SplitCommandPathOnDrives, UnenterableDirectoryRaisesTheSystemsCode) {
     }
     EXPECT_EQ(CurrentDirectory(), app_);
   }
+
+  // A root that exists but refuses entry (drive E's remembered directory, held open for
+  // deletion) raises too, rather than taking the directory part on the current drive,
+  // where it exists.
+  RememberOnE(e_ / "work");
+  const HANDLE holder = CreateFileA((e_ / "work").c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  ASSERT_NE(RefusalCode("E:"), 0u);
+  try {
+    SplitCommandPath("E:" + appRel_ + "\\a.$S$");
+    ADD_FAILURE() << "no exception";
+  } catch (const EInOutError& error) {
+    EXPECT_EQ(error.ErrorCode(), RefusalCode("E:"));
+  }
+  CloseHandle(holder);
 }
 
 TEST_F(SplitCommandPathOnDrives, PatternIsNeitherEnteredNorLookedUp) {
