@@ -410,6 +410,9 @@ TEST_F(DirectoryListBoxTest, UnenterableFolderRaisesAndChangesNothing) {
   // switch went to, and the tree, the file list and the label stay as they were.
   const std::string gone = c_ / "gone";
   ASSERT_TRUE(MakeDirectory(gone));
+  // C:'s remembered directory may be a folder of an earlier test, long gone.
+  ChangeCurrentDirectory(c_.path());
+  ChangeCurrentDirectory(year_);
   std::string switchedTo;
   form_->drives.OnChange = [&](TObject&) {
     switchedTo = list().Folder();
