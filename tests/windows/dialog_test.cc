@@ -313,7 +313,7 @@ TEST_F(DialogTest, WrongPasswordAnsweredOkStopsAfterTheFirstFileAndStaysOpen) {
 }
 
 TEST_F(DialogTest, BarAtEachBoxShowsThePassesBeforeItWithMoreThan100Items) {
-  for (int i = 0; i < 120; ++i) Log(logs, "L" + std::to_string(1000 + i) + ".$S$");
+  for (int i = 0; i < 120; ++i) Log(logs, std::to_string(1000 + i) + ".$S$");
   answers = {IDCANCEL, IDCANCEL, IDCANCEL};
   TOKRightDlg& dialog = Create();
   dialog.Edit10.SetText("wrong");
@@ -439,14 +439,21 @@ TEST_F(DialogTest, RelativeOrPatternArgumentOpensItsDirectory) {
   ASSERT_TRUE(CreateDirectoryA((logs / "sub").c_str(), nullptr));
   Log(logs, "sub\\X.$S$");
   Log(logs, "sub\\Y.$S$");
-  for (const std::string& argument : {std::string("sub\\X.$S$"), other / "*.$S$"}) {
+  struct Row {
+    std::string argument;
+    std::string folder;
+    std::vector<std::string> items;
+  };
+  const Row rows[] = {
+      {"sub\\X.$S$", logs / "sub", {"X.$S$", "Y.$S$"}},
+      {other / "*.$S$", other.path(), {"P.$S$"}},
+  };
+  for (const Row& row : rows) {
     ChangeCurrentDirectory(logs.path());
-    commandLine = "VellunoraDecoder.exe " + argument;
+    commandLine = "VellunoraDecoder.exe " + row.argument;
     TOKRightDlg& dialog = Create();
-    const bool relative = argument.starts_with("sub");
-    EXPECT_EQ(dialog.DirectoryListBox1.Folder(), relative ? logs / "sub" : other.path()) << argument;
-    EXPECT_EQ(Items(dialog), relative ? (std::vector<std::string>{"X.$S$", "Y.$S$"})
-                                      : std::vector<std::string>{"P.$S$"}) << argument;
+    EXPECT_EQ(dialog.DirectoryListBox1.Folder(), row.folder) << row.argument;
+    EXPECT_EQ(Items(dialog), row.items) << row.argument;
   }
 }
 
