@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -19,6 +20,13 @@ class CriticalErrorsFail {
  private:
   UINT previous_;
 };
+
+// The system's question behind both functions below: GetVolumeInformationA with the root,
+// the name buffer and its size, and the flags' address (either buffer may be null). Tests
+// put their own in its place to see the error mode it is asked under, or to answer for a
+// volume that Wine cannot make (a case-sensitive one).
+using VolumeInformationQuery = std::function<BOOL(const char* root, char* name, DWORD nameSize, DWORD* flags)>;
+extern VolumeInformationQuery VolumeInformationSource;
 
 // The file-system flags of the volume at root ("C:\", "\\srv\share\"), or nothing when the
 // volume cannot be asked.

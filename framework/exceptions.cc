@@ -48,9 +48,13 @@ uint32_t TakeIOResult() {
 }
 
 void ChangeCurrentDirectory(const std::string& path) {
+  if (!TryChangeCurrentDirectory(path)) throw EInOutError(TakeIOResult());
+}
+
+bool TryChangeCurrentDirectory(const std::string& path) {
   if (!SetCurrentDirectoryA(path.c_str())) {
     pendingIOResult = GetLastError();
-    throw EInOutError(TakeIOResult());
+    return false;
   }
   const std::string now = CurrentDirectory();
   if (now.size() >= 2 && now[1] == ':') {
@@ -59,6 +63,7 @@ void ChangeCurrentDirectory(const std::string& path) {
     const char variable[] = {'=', letter, ':', '\0'};
     SetEnvironmentVariableA(variable, now.c_str());
   }
+  return true;
 }
 
 std::string CurrentDirectory() {

@@ -77,6 +77,9 @@ uint32_t TakeIOResult();
 // success the drive's remembered directory ("=E:" in the environment) is updated, so a
 // later change to "E:" alone returns there, as programs expect on Windows.
 void ChangeCurrentDirectory(const std::string& path);
+// The same change unchecked: on refusal the pending I/O result is set and left for the
+// caller, and false is returned; nothing is raised.
+bool TryChangeCurrentDirectory(const std::string& path);
 
 // The process's current directory as the system reports it (no trailing "\" except at a
 // drive root).

@@ -39,6 +39,17 @@ struct DialogRun {
     return platform::QueryPathKind(input) == platform::PathKind::File &&
            ReadFileBytes(input) == cipher;
   }
+  // DecodeFile, checking at every message box that both files are closed by then: nothing
+  // holds the input, and no output of this call stands in the output folder.
+  void Decode() {
+    host.onMessage = [this, outputs = out.Names()] {
+      if (platform::QueryPathKind(input) == platform::PathKind::File) {
+        EXPECT_TRUE(platform::File::OpenExclusiveForReading(input)) << "input held";
+      }
+      EXPECT_EQ(out.Names(), outputs);
+    };
+    DecodeFile(host, input);
+  }
 };
 
 TEST(DecodeFile, TextsAreTheDialogsOwn) {
@@ -86,7 +97,7 @@ TEST(DecodeFile, HardFailuresShowOneMessageStopPauseAndClose) {
     DialogRun run;
     c.arrange(run);
     const auto logsBefore = run.logs.Names();
-    DecodeFile(run.host, run.input);
+    run.Decode();
     EXPECT_EQ(run.host.events, (Events{kFailed, "stop", "pause:1000", "close"})) << c.name;
     EXPECT_EQ(run.logs.Names(), logsBefore) << c.name;
     EXPECT_TRUE(run.out.Names().empty()) << c.name;
@@ -119,7 +130,7 @@ TEST(DecodeFile, WrongPasswordAsksAndOnlyOkStopsTheBatch) {
     WriteFileBytes(run.out / "LOG1.CSV", previous);
     run.host.password = "Pass word";
     run.host.answer = c.answer;
-    DecodeFile(run.host, run.input);
+    run.Decode();
     EXPECT_EQ(run.host.events, c.expected);
     EXPECT_TRUE(run.InputIntact());
     // An existing output of the same name survives a wrong password.

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/byte_order.h"
 #include "engine/key_text.h"
 #include "engine/output_path.h"
 #include "platform/file.h"
@@ -71,6 +72,30 @@ TEST(DecryptLogFile, SeventeenBytesGiveThreeBlocksTheLastPaddedWithSpaces) {
   Bytes lastBlock = {f.cipher[16], 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20};
   const Bytes expectedLast = ReferenceDecrypt(kPassword, lastBlock);
   EXPECT_TRUE(std::equal(expectedLast.begin(), expectedLast.end(), output.begin() + 16));
+}
+
+TEST(DecryptLogFile, InputOfOneToSevenBytesIsOneSpacePaddedBlockZero) {
+  for (size_t size = 1; size <= 7; ++size) {
+    TempFolder folder;
+    const Bytes cipher(size, static_cast<uint8_t>(0xA0 + size));
+    WriteFileBytes(folder / "LOG1.$S$", cipher);
+    // A key under which the padded block reads "Vellunor": with its S-boxes zero the rounds
+    // only exchange the halves, and P[0] and P[1] whiten them last.
+    Bytes padded = cipher;
+    padded.resize(8, 0x20);
+    const auto* magic = reinterpret_cast<const uint8_t*>(kLogMagic);
+    BlowfishContext key{};
+    key.P[0] = load32_le(padded.data() + 4) ^ load32_le(magic);
+    key.P[1] = load32_le(padded.data()) ^ load32_le(magic + 4);
+    uint32_t left = load32_le(padded.data());
+    uint32_t right = load32_le(padded.data() + 4);
+    BlowfishDecryptBlock(key, left, right);
+    ASSERT_EQ(left, load32_le(magic));
+    ASSERT_EQ(right, load32_le(magic + 4));
+    const DecryptResult result = DecryptLogFile(key, folder / "LOG1.$S$", folder / "LOG1.CSV", {});
+    EXPECT_EQ(result.status, DecryptStatus::Done) << size;
+    EXPECT_EQ(ReadFileBytes(folder / "LOG1.CSV"), Bytes(magic, magic + 8)) << size;
+  }
 }
 
 TEST(DecryptLogFile, FailuresLeaveTheInputAndCreateNothing) {

@@ -1,6 +1,7 @@
 #pragma once
 // A DecodeHost that records what DecodeFile does, in order, and answers questions as told.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,8 @@ class RecordingHost : public DecodeHost {
   std::string outputFolder;
   MessageAnswer answer = MessageAnswer::Cancel;
   std::vector<std::string> events;
+  // Called as each message box appears, before it is recorded.
+  std::function<void()> onMessage;
 
   std::string PasswordText() const override { return password; }
   std::string OutputFolderText() const override { return outputFolder; }
@@ -19,6 +22,7 @@ class RecordingHost : public DecodeHost {
   void SetDoneFlag() override { events.push_back("done"); }
   MessageAnswer ShowMessage(std::string_view text, std::string_view title,
                             MessageButtons buttons) override {
+    if (onMessage) onMessage();
     events.push_back(std::string(buttons == MessageButtons::OkCancel ? "ask:" : "say:") +
                      std::string(text) + "|" + std::string(title));
     return buttons == MessageButtons::OkCancel ? answer : MessageAnswer::Ok;

@@ -2,6 +2,8 @@
 
 #include <winioctl.h>
 
+#include <gtest/gtest.h>
+
 #include <cstring>
 #include <functional>
 #include <vector>
@@ -52,6 +54,24 @@ std::wstring Widened(const std::string& text, UINT codePage) {
   std::wstring wide(static_cast<std::size_t>(length), L'\0');
   MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
   return wide;
+}
+
+HWND FoundDialog = nullptr;
+
+BOOL CALLBACK FindBrowseDialog(HWND window, LPARAM) {
+  char className[16] = {};
+  GetClassNameA(window, className, sizeof className);
+  if (std::string(className) == "#32770" && IsWindowVisible(window) && GetDlgItem(window, kTreeViewId)) {
+    FoundDialog = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND BrowseDialogOfThisThread() {
+  FoundDialog = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), &FindBrowseDialog, 0);
+  return FoundDialog;
 }
 
 }  // namespace
@@ -190,4 +210,47 @@ std::string ResolvedDirectory(const std::string& path) {
   GetCurrentDirectoryA(sizeof resolved, resolved);
   SetCurrentDirectoryA(before);
   return resolved;
+}
+
+VolumeQuestions::VolumeQuestions(std::optional<DWORD> flags) : system_(VolumeInformationSource) {
+  VolumeInformationSource = [this, flags](const char* root, char* name, DWORD nameSize, DWORD* found) {
+    modes.push_back(GetErrorMode());
+    if (flags && found && !name) {
+      *found = *flags;
+      return TRUE;
+    }
+    return system_(root, name, nameSize, found);
+  };
+}
+
+VolumeQuestions::~VolumeQuestions() { VolumeInformationSource = system_; }
+
+BrowseDialogDriver* BrowseDialogDriver::current_ = nullptr;
+
+BrowseDialogDriver::BrowseDialogDriver(std::function<void(HWND)> answer) : answer_(std::move(answer)) {
+  current_ = this;
+  timer_ = SetTimer(nullptr, 0, kTickMilliseconds, &Tick);
+}
+
+BrowseDialogDriver::~BrowseDialogDriver() {
+  KillTimer(nullptr, timer_);
+  current_ = nullptr;
+}
+
+void CALLBACK BrowseDialogDriver::Tick(HWND, UINT, UINT_PTR, DWORD) {
+  if (current_) current_->OnTick();
+}
+
+void BrowseDialogDriver::OnTick() {
+  const HWND dialog = BrowseDialogOfThisThread();
+  if (!dialog) return;
+  if (!answered_) {
+    answered_ = true;
+    answer_(dialog);
+    return;
+  }
+  if (++ticksSinceAnswer_ * kTickMilliseconds >= 5000) {
+    ADD_FAILURE() << "the answer left the dialog open";
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+  }
 }

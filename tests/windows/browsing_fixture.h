@@ -9,8 +9,11 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "browsing/volume_query.h"
 
 // The Unix path of a Windows path, as Wine maps it; empty when it has none.
 std::string UnixPath(const std::string& windowsPath);
@@ -84,6 +87,49 @@ bool SetAttributes(const std::string& path, DWORD attributes);
 // The error code with which the system itself refuses to make path current, 0 when it
 // does not refuse.
 DWORD RefusalCode(const std::string& path);
+
+// Puts its own answer in the place of the system's volume question while it lives, and
+// records the process's error mode at every question.
+class VolumeQuestions {
+ public:
+  // Every flags question is answered with flags when given; the rest goes to the system.
+  explicit VolumeQuestions(std::optional<DWORD> flags = std::nullopt);
+  VolumeQuestions(const VolumeQuestions&) = delete;
+  VolumeQuestions& operator=(const VolumeQuestions&) = delete;
+  ~VolumeQuestions();
+
+  std::vector<UINT> modes;
+
+ private:
+  VolumeInformationQuery system_;
+};
+
+// The tree control of the shell's browse dialog, the same id on Windows and under Wine.
+constexpr int kTreeViewId = 0x3741;
+
+// Finds the browse dialog while a folder picker's modal loop runs, from a thread timer that
+// this loop dispatches, and hands it once to answer, which inspects it and closes it. A
+// dialog still open 5 s after its answer is cancelled and reported, so no test hangs.
+class BrowseDialogDriver {
+ public:
+  explicit BrowseDialogDriver(std::function<void(HWND)> answer);
+  BrowseDialogDriver(const BrowseDialogDriver&) = delete;
+  BrowseDialogDriver& operator=(const BrowseDialogDriver&) = delete;
+  ~BrowseDialogDriver();
+
+  bool Answered() const { return answered_; }
+
+ private:
+  static constexpr UINT kTickMilliseconds = 20;
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
+  void OnTick();
+
+  static BrowseDialogDriver* current_;
+  std::function<void(HWND)> answer_;
+  UINT_PTR timer_ = 0;
+  bool answered_ = false;
+  UINT ticksSinceAnswer_ = 0;
+};
 
 // ---------------------------------------------------------------------------------------
 

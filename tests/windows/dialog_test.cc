@@ -17,6 +17,7 @@
 #include "framework/font.h"
 #include "tests/support/log_fixture.h"
 #include "tests/support/temp_folder.h"
+#include "tests/windows/browsing_fixture.h"
 #include "tests/windows/framework_fixture.h"
 
 namespace {
@@ -34,6 +35,16 @@ std::string DesktopDirectory() {
 bool Exists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
+
+// An I/O error under another class name, in other letter case or of a subclass.
+template <const char* kName>
+class ENamedIOError : public EInOutError {
+ public:
+  ENamedIOError() : EInOutError(ERROR_PATH_NOT_FOUND) {}
+  const char* ClassName() const override { return kName; }
+};
+constexpr char kOtherCase[] = "einouterror";
+constexpr char kSubclassName[] = "EInOutErrorEx";
 
 class DialogTest : public FrameworkTest {
  protected:
@@ -147,8 +158,14 @@ TEST_F(DialogTest, LayoutIsTheDesignedOneScaledByTheTextHeight) {
     const char* name;
     TWinControl* control;
     int left, top, width, height;
+    const TLabel* sizedToText = nullptr;
   };
   const Row rows[] = {
+      {"Label1", &dialog.Label1, 8, 209, 329, 13, &dialog.Label1},
+      {"fainuno", &dialog.fainuno, 8, 36, 68, 13, &dialog.fainuno},
+      {"Label2", &dialog.Label2, 8, 331, 71, 13, &dialog.Label2},
+      {"Label3", &dialog.Label3, 8, 8, 47, 13, &dialog.Label3},
+      {"DriveComboBox1", &dialog.DriveComboBox1, 82, 33, 159, 19},
       {"OKBtn", &dialog.OKBtn, 283, 228, 75, 25},
       {"CancelBtn", &dialog.CancelBtn, 283, 300, 75, 25},
       {"DirectoryListBox1", &dialog.DirectoryListBox1, 8, 58, 350, 145},
@@ -162,7 +179,9 @@ TEST_F(DialogTest, LayoutIsTheDesignedOneScaledByTheTextHeight) {
   for (const Row& row : rows) {
     EXPECT_EQ(row.control->Left(), scaled(row.left)) << row.name;
     EXPECT_EQ(row.control->Top(), scaled(row.top)) << row.name;
-    EXPECT_EQ(row.control->Width(), scaled(row.width)) << row.name;
+    const TLabel* label = row.sizedToText;
+    EXPECT_EQ(row.control->Width(), label ? label->TextWidth(label->Caption()) : scaled(row.width)) << row.name;
+    EXPECT_EQ(row.control->Height(), scaled(row.height)) << row.name;
   }
   EXPECT_EQ(dialog.ClientWidth(), scaled(366));
   EXPECT_EQ(dialog.ClientHeight(), scaled(398));
@@ -237,6 +256,8 @@ TEST_F(DialogTest, EmptyListOrNothingSelectedChangesNothingVisible) {
     TOKRightDlg& dialog = Create();
     dialog.Edit1.SetText(out.path());
     dialog.ProgressBar1.SetPosition(40);
+    dialog.Button2Click(dialog.Button2);
+    EXPECT_EQ(dialog.FileListBox1.ItemCount(), 0);
     dialog.OKBtnClick(dialog.OKBtn);
     EXPECT_TRUE(shown.empty());
     EXPECT_EQ(dialog.ProgressBar1.Position(), 40) << "an empty list leaves the bar";
@@ -285,6 +306,23 @@ TEST_F(DialogTest, WrongPasswordAnsweredOkStopsAfterTheFirstFileAndStaysOpen) {
   RunWithWrongPassword({IDOK});
   EXPECT_EQ(shown, (std::vector<std::string>{kWrongPasswordText, kAbortQuestionText}));
   EXPECT_EQ(pauses, std::vector<unsigned>{1000});
+  // The next run starts afresh and goes through the whole list.
+  OKRightDlg->Edit10.SetText(kPassword);
+  OKRightDlg->OKBtnClick(OKRightDlg->OKBtn);
+  EXPECT_EQ(out.Names(), (std::vector<std::string>{"A.CSV", "B.CSV"}));
+}
+
+TEST_F(DialogTest, BarAtEachBoxShowsThePassesBeforeItWithMoreThan100Items) {
+  for (int i = 0; i < 120; ++i) Log(logs, std::to_string(1000 + i) + ".$S$");
+  answers = {IDCANCEL, IDCANCEL, IDCANCEL};
+  TOKRightDlg& dialog = Create();
+  dialog.Edit10.SetText("wrong");
+  dialog.Edit1.SetText(out.path());
+  Select(dialog, {0, 60, 119});
+  dialog.OKBtnClick(dialog.OKBtn);
+  // The step is 0, yet the bar grows pass by pass: 60 and 119 of 120 passes are done.
+  EXPECT_EQ(barAtBox, (std::vector<int>{0, 0, 50, 50, 99, 99}));
+  EXPECT_EQ(dialog.ProgressBar1.Position(), 0);
 }
 
 TEST_F(DialogTest, FailureAfterASuccessClosesThenStillReportsCompletion) {
@@ -334,12 +372,55 @@ TEST_F(DialogTest, ExceptionInAHandlerShowsNothingAndKeepsTheDialogOpen) {
   EXPECT_EQ(TakeIOResult(), 0u);
   EXPECT_FALSE(application.Terminated());
   EXPECT_TRUE(IsWindowVisible(dialog.Handle()));
+
+  // A failure left pending when the error was raised is reset by the handler, for the
+  // class name EInOutError in any case only.
+  struct Row {
+    TNotifyEvent raise;
+    bool resets;
+  };
+  const Row rows[] = {
+      {[](TObject&) { throw EInOutError(ERROR_PATH_NOT_FOUND); }, true},
+      {[](TObject&) { throw ENamedIOError<kOtherCase>(); }, true},
+      {[](TObject&) { throw ENamedIOError<kSubclassName>(); }, false},
+      {[](TObject&) { throw EListError(0); }, false},
+  };
+  for (const Row& row : rows) {
+    dialog.Button2.OnClick = [&row](TObject& sender) {
+      TryChangeCurrentDirectory("Z:\\no\\such\\folder");
+      row.raise(sender);
+    };
+    SendMessageA(dialog.Button2.Handle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(TakeIOResult() == 0, row.resets) << &row - rows;
+  }
+  EXPECT_TRUE(shown.empty());
+}
+
+TEST_F(DialogTest, BrowseWritesTheChosenFolderAndCancelKeepsTheField) {
+  TOKRightDlg& dialog = Create();
+  dialog.Edit1.SetText(out.path());
+  const auto browse = [&](std::function<void(HWND)> answer) {
+    const BrowseDialogDriver driver(std::move(answer));
+    dialog.Button1Click(dialog.Button1);
+    EXPECT_TRUE(driver.Answered());
+  };
+  browse([](HWND box) { SendMessageA(GetDlgItem(box, IDCANCEL), BM_CLICK, 0, 0); });
+  EXPECT_EQ(dialog.Edit1.Text(), out.path());
+  // The tree's root, the desktop, chosen.
+  browse([](HWND box) {
+    const HWND tree = GetDlgItem(box, kTreeViewId);
+    const LPARAM root = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
+    SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, root);
+    SendMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+  });
+  EXPECT_EQ(dialog.Edit1.Text(), DesktopDirectory());
 }
 
 // Files named on the command line.
 
 TEST_F(DialogTest, NamedFileInAnotherDirectoryOpensThatDirectoryUnselected) {
-  TempFolder other;
+  // On another drive than the current one: the drive box and the label follow.
+  TempFolder other{"E:\\"};
   Log(other, "X.$S$");
   Log(other, "Y.$S$");
   Log(logs, "HERE.$S$");
@@ -348,6 +429,32 @@ TEST_F(DialogTest, NamedFileInAnotherDirectoryOpensThatDirectoryUnselected) {
   EXPECT_EQ(dialog.DirectoryListBox1.Folder(), other.path());
   EXPECT_EQ(Items(dialog), (std::vector<std::string>{"X.$S$", "Y.$S$"}));
   EXPECT_FALSE(dialog.FileListBox1.ItemSelected(0));
+  EXPECT_EQ(dialog.DriveComboBox1.DriveLetter(), 'e');
+  EXPECT_EQ(dialog.Label1.Caption(), other.path());
+}
+
+TEST_F(DialogTest, RelativeOrPatternArgumentOpensItsDirectory) {
+  TempFolder other;
+  Log(other, "P.$S$");
+  ASSERT_TRUE(CreateDirectoryA((logs / "sub").c_str(), nullptr));
+  Log(logs, "sub\\X.$S$");
+  Log(logs, "sub\\Y.$S$");
+  struct Row {
+    std::string argument;
+    std::string folder;
+    std::vector<std::string> items;
+  };
+  const Row rows[] = {
+      {"sub\\X.$S$", logs / "sub", {"X.$S$", "Y.$S$"}},
+      {other / "*.$S$", other.path(), {"P.$S$"}},
+  };
+  for (const Row& row : rows) {
+    ChangeCurrentDirectory(logs.path());
+    commandLine = "VellunoraDecoder.exe " + row.argument;
+    TOKRightDlg& dialog = Create();
+    EXPECT_EQ(dialog.DirectoryListBox1.Folder(), row.folder) << row.argument;
+    EXPECT_EQ(Items(dialog), row.items) << row.argument;
+  }
 }
 
 TEST_F(DialogTest, OnlyTheLastNamedDirectoryIsShown) {

@@ -388,6 +388,15 @@ TEST_F(DirectoryListBoxTest, AnotherDriveSwitchesTheDriveBoxAndRebuildsOnce) {
   EXPECT_EQ(list().Folder(), year_);
   EXPECT_EQ(form_->drives.DriveLetter(), 'e');
   expectLabelPaintedWhole();
+  // Without a drive box the list switches the drive itself, still rebuilding once.
+  form_->drives.SetDirList(nullptr);
+  form_->changes.clear();
+  const int unlinkedRebuilds = list().rebuilds;
+  list().SetFolder(work);
+  EXPECT_EQ(list().Folder(), work);
+  EXPECT_EQ(list().rebuilds, unlinkedRebuilds + 1);
+  EXPECT_EQ(form_->changes, std::vector<std::string>{work});
+  EXPECT_EQ(form_->drives.DriveLetter(), 'e');
 }
 
 TEST_F(DirectoryListBoxTest, DriveLetterOfTheCurrentDriveOrOfNoDriveChangesNothing) {
@@ -409,6 +418,27 @@ TEST_F(DirectoryListBoxTest, UnenterableFolderRaisesAndChangesNothing) {
   EXPECT_FALSE(list().InDriveSwitch());
   EXPECT_EQ(form_->drives.DriveLetter(), 'e');
   EXPECT_EQ(TakeIOResult(), 0u);
+  // A folder on C: deleted while the drive is switched: Folder stays on the directory the
+  // switch went to, and the tree, the file list and the label stay as they were.
+  const std::string gone = c_ / "gone";
+  ASSERT_TRUE(MakeDirectory(gone));
+  // C:'s remembered directory may be a folder of an earlier test, long gone.
+  ChangeCurrentDirectory(c_.path());
+  ChangeCurrentDirectory(year_);
+  std::string switchedTo;
+  form_->drives.OnChange = [&](TObject&) {
+    switchedTo = list().Folder();
+    ChangeCurrentDirectory(c_.path());
+    RemoveDirectoryA(gone.c_str());
+  };
+  EXPECT_THROW(list().SetFolder(gone), EInOutError);
+  Snapshot after = Take();
+  EXPECT_EQ(after.folder.substr(0, 2), "C:");
+  EXPECT_EQ(after.folder, switchedTo);
+  after.folder = before.folder;
+  EXPECT_EQ(after, before);
+  EXPECT_FALSE(list().InDriveSwitch());
+  EXPECT_EQ(form_->drives.DriveLetter(), 'c');
 }
 
 // The split passes over a share it cannot find and the drive box lets go of its drive (a
@@ -496,6 +526,12 @@ TEST_F(DirectoryListBoxTest, LabelDropsLeadingFoldersAsItNarrows) {
   list().SetFolder("jan");
   // A label sized to its text is limited by the list's width: the whole path fits.
   EXPECT_EQ(form_->label.Caption(), year_ + "\\jan");
+  // ... and a list narrower than the path shortens it.
+  const int listWidth = list().Width();
+  list().SetBounds(8, 58, form_->label.TextWidth("E:\\...\\jan"), 145);
+  list().SetDirLabel(&form_->label);
+  EXPECT_EQ(form_->label.Caption(), "E:\\...\\jan");
+  list().SetBounds(8, 58, listWidth, 145);
   form_->label.SetAutoSize(false);
   const std::string rest = e_.path().substr(2);
   const std::vector<std::string> sequence = {"E:" + rest + "\\logs\\2008\\jan", "E:\\...\\logs\\2008\\jan",
@@ -587,13 +623,31 @@ TEST_F(DirectoryListBoxTest, VolumeCaseFlagsFollowTheVolume) {
   SendMessageA(window, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&item));
   const RECT textArea{item.left + 16 + (PathDepth("G:\\") + 1) * 4 + 2 + 4, item.top, item.right, item.bottom};
   EXPECT_EQ(CapturePixels(window, textArea), DrawnText(window, textArea, "mixedcase"));
+  {
+    // A case-sensitive volume, which Wine cannot make: paths compare exactly, names keep
+    // their case.
+    const VolumeQuestions sensitive(FILE_CASE_SENSITIVE_SEARCH);
+    list().SetItemHeight(list().ItemHeight() + 1);
+    EXPECT_TRUE(list().VolumeCaseSensitive());
+    EXPECT_TRUE(list().VolumeKeepsCase());
+    EXPECT_NE(list().ComparePaths("G:\\MIXEDCASE", "g:\\mixedcase"), 0);
+    EXPECT_EQ(list().ComparePaths("G:\\MixedCase", "G:\\MixedCase"), 0);
+    RECT sensitiveItem{};
+    SendMessageA(window, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&sensitiveItem));
+    const RECT sensitiveText{textArea.left, sensitiveItem.top, sensitiveItem.right, sensitiveItem.bottom};
+    EXPECT_EQ(CapturePixels(window, sensitiveText), DrawnText(window, sensitiveText, "MixedCase"));
+  }
 
   cdrom.reset();
   ASSERT_FALSE(GetVolumeInformationA("G:\\", nullptr, 0, nullptr, nullptr, nullptr, nullptr, 0));
   // A new window rebuilds the tree from the same Folder, the error mode kept as it was.
   SetErrorMode(0);
+  const VolumeQuestions questions;
   list().SetItemHeight(list().ItemHeight() + 1);
   EXPECT_EQ(GetErrorMode(), 0u);
+  // Critical errors fail while the volume is asked, not only afterwards.
+  ASSERT_FALSE(questions.modes.empty());
+  for (UINT mode : questions.modes) EXPECT_EQ(mode, UINT{SEM_FAILCRITICALERRORS});
   EXPECT_EQ(Texts(), std::vector<std::string>{"G:\\"});
   EXPECT_TRUE(list().VolumeKeepsCase());
   EXPECT_FALSE(list().VolumeCaseSensitive());

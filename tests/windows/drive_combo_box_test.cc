@@ -205,8 +205,11 @@ TEST_F(DriveComboBoxTest, LabelTextOfAVolumeThatCannotBeAskedIsEmpty) {
   EXPECT_EQ(VolumeLabelText('F'), "[SYS" + kA + kSo + kHyo + "X]");
   EXPECT_EQ(RemoteNameText('G'), "[SYS" + kA + kSo + kHyo + "X]");
   SetErrorMode(0);
+  const VolumeQuestions questions;
   EXPECT_EQ(VolumeLabelText('j'), "[]");
   EXPECT_EQ(GetErrorMode(), 0u);
+  // Critical errors fail while the volume is asked, not only afterwards.
+  EXPECT_EQ(questions.modes, std::vector<UINT>{SEM_FAILCRITICALERRORS});
 }
 
 TEST_F(DriveComboBoxTest, DriveLetterWriteSelectsSwitchesAndNotifiesOnce) {

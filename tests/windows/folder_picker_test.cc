@@ -18,12 +18,12 @@
 #include "framework/exceptions.h"
 #include "framework/form.h"
 #include "tests/support/temp_folder.h"
+#include "tests/windows/browsing_fixture.h"
 #include "tests/windows/framework_fixture.h"
 
 namespace {
 
 // Control ids of the shell's browse dialog, the same on Windows and under Wine.
-constexpr int kTreeViewId = 0x3741;
 constexpr int kTitleId = 0x3742;
 constexpr int kEditBoxId = 0x3745;
 constexpr int kNewFolderButtonId = 0x3746;
@@ -123,72 +123,6 @@ TEST(SelectDirBrowseCallback, WithoutObjectAnswersZero) {
 
 // ---------------------------------------------------------------------------------------
 // The real dialog.
-
-HWND FoundDialog = nullptr;
-
-BOOL CALLBACK FindBrowseDialog(HWND window, LPARAM) {
-  char className[16] = {};
-  GetClassNameA(window, className, sizeof className);
-  if (std::string(className) == "#32770" && IsWindowVisible(window) && GetDlgItem(window, kTreeViewId)) {
-    FoundDialog = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-HWND BrowseDialogOfThisThread() {
-  FoundDialog = nullptr;
-  EnumThreadWindows(GetCurrentThreadId(), &FindBrowseDialog, 0);
-  return FoundDialog;
-}
-
-// Finds the browse dialog while PickFolder's modal loop runs, from a thread timer that this
-// loop dispatches, and hands it once to answer, which inspects it and closes it. A dialog
-// still open 5 s after its answer is cancelled and reported, so no test hangs.
-class BrowseDialogDriver {
- public:
-  explicit BrowseDialogDriver(std::function<void(HWND)> answer) : answer_(std::move(answer)) {
-    current_ = this;
-    timer_ = SetTimer(nullptr, 0, kTickMilliseconds, &Tick);
-  }
-  BrowseDialogDriver(const BrowseDialogDriver&) = delete;
-  BrowseDialogDriver& operator=(const BrowseDialogDriver&) = delete;
-  ~BrowseDialogDriver() {
-    KillTimer(nullptr, timer_);
-    current_ = nullptr;
-  }
-
-  bool Answered() const { return answered_; }
-
- private:
-  static constexpr UINT kTickMilliseconds = 20;
-
-  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    if (current_) current_->OnTick();
-  }
-
-  void OnTick() {
-    const HWND dialog = BrowseDialogOfThisThread();
-    if (!dialog) return;
-    if (!answered_) {
-      answered_ = true;
-      answer_(dialog);
-      return;
-    }
-    if (++ticksSinceAnswer_ * kTickMilliseconds >= 5000) {
-      ADD_FAILURE() << "the answer left the dialog open";
-      PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-    }
-  }
-
-  static BrowseDialogDriver* current_;
-  std::function<void(HWND)> answer_;
-  UINT_PTR timer_ = 0;
-  bool answered_ = false;
-  UINT ticksSinceAnswer_ = 0;
-};
-
-BrowseDialogDriver* BrowseDialogDriver::current_ = nullptr;
 
 // PickFolder with its dialog answered by answer.
 bool PickWith(std::function<void(HWND)> answer, std::string& folder, TBrowseOptions options = {boNewDialogStyle},
