@@ -53,9 +53,9 @@ class TApplication::Window : public TWinControl {
   }
   ~Window() override { DestroyHandle(); }
 
-  const TFont& Font() const override { return application_.DefaultFont(); }
-
  protected:
+  const TFont& ParentFont() const override { return application_.DefaultFont(); }
+
   void FillCreateParams(CreateParams& params) const override {
     params.className = kApplicationClassName;
     params.ownClass = true;

@@ -21,6 +21,11 @@ void TLabel::ScaleBounds(int numerator, int denominator) {
   AdjustSize();
 }
 
+void TLabel::FontChanged() {
+  TWinControl::FontChanged();
+  AdjustSize();
+}
+
 void TLabel::AdjustSize() {
   if (autoSize_) SetBounds(Left(), Top(), TextWidth(Caption()), Font().TextHeight());
 }
