@@ -19,6 +19,8 @@ namespace {
 
 constexpr char kEnter = 13;
 constexpr int kDefaultGlyphWidth = 16;
+// OPENFOLDER, CLOSEDFOLDER and CURRENTFOLDER are 16 x 15 pixels.
+constexpr int kFolderGlyphHeight = 15;
 constexpr std::string_view kEllipsisFolder = "...\\";
 
 char UpperLetter(char letter) {
@@ -180,19 +182,11 @@ std::string ShortenPathToWidth(std::string_view path, const std::function<int(st
 // ---------------------------------------------------------------------------------------
 // The control.
 
-TDirectoryListBox::TDirectoryListBox(TWinControl& parent)
-    : TListBoxBase(parent),
-      openFolder_("OPENFOLDER"),
-      closedFolder_("CLOSEDFOLDER"),
-      currentFolder_("CURRENTFOLDER"),
-      folder_(CurrentDirectory()) {
+TDirectoryListBox::TDirectoryListBox(TWinControl& parent) : TListBoxBase(parent), folder_(CurrentDirectory()) {
   SetBounds(Left(), Top(), 145, Height());
-  FitItemHeight();
-}
-
-TDirectoryListBox::~TDirectoryListBox() {
-  if (fileList_) fileList_->ControlDestroyed(*this);
-  if (linkedDriveBox_) linkedDriveBox_->ControlDestroyed(*this);
+  // The glyphs are not loaded yet (LoadGlyphs): the floor is that of the folder pictures
+  // this class loads.
+  SetItemHeight(std::max(Font().TextHeight(), kFolderGlyphHeight + 1));
 }
 
 char TDirectoryListBox::DriveLetter() const { return folder_.empty() ? '\0' : folder_.front(); }
@@ -225,20 +219,21 @@ void TDirectoryListBox::SetDriveLetter(char letter) {
 }
 
 void TDirectoryListBox::SetFileList(TFileListBox* fileList) {
-  if (fileList == fileList_) return;
   if (fileList_) fileList_->SetDirList(nullptr);
-  // A file list follows one directory list: its previous list lets it go.
-  if (fileList && fileList->DirList()) fileList->DirList()->SetFileList(nullptr);
   fileList_ = fileList;
-  if (fileList_) fileList_->SetDirList(this);
+  if (!fileList_) return;
+  fileList_->SetDirList(this);
+  WatchDestruction(*fileList_);
 }
 
 void TDirectoryListBox::SetDirLabel(TLabel* label) {
   dirLabel_ = label;
+  if (dirLabel_) WatchDestruction(*dirLabel_);
   UpdateDirLabel();
 }
 
-void TDirectoryListBox::ControlDestroyed(const TObject& control) {
+void TDirectoryListBox::ControlDestroyed(const TWinControl& control) {
+  TListBoxBase::ControlDestroyed(control);
   if (&control == fileList_) fileList_ = nullptr;
   if (&control == linkedDriveBox_) linkedDriveBox_ = nullptr;
   if (&control == dirLabel_) dirLabel_ = nullptr;
@@ -336,8 +331,26 @@ void TDirectoryListBox::UpdateDirLabel() {
       ShortenPathToWidth(folder_, [&label](std::string_view text) { return label.TextWidth(text); }, width));
 }
 
+void TDirectoryListBox::LoadGlyphs() {
+  openFolder_ = Glyph("OPENFOLDER");
+  closedFolder_ = Glyph("CLOSEDFOLDER");
+  currentFolder_ = Glyph("CURRENTFOLDER");
+}
+
+void TDirectoryListBox::LoadGlyphsOnce() {
+  if (glyphsLoaded_) return;
+  glyphsLoaded_ = true;
+  LoadGlyphs();
+}
+
 void TDirectoryListBox::FitItemHeight() {
+  LoadGlyphsOnce();
   SetItemHeight(std::max(Font().TextHeight(), openFolder_.Height() + 1));
+}
+
+void TDirectoryListBox::FontChanged() {
+  TListBoxBase::FontChanged();
+  FitItemHeight();
 }
 
 std::string TDirectoryListBox::DisplayText(const std::string& text) const {
@@ -347,6 +360,7 @@ std::string TDirectoryListBox::DisplayText(const std::string& text) const {
 
 void TDirectoryListBox::WindowCreated() {
   TListBoxBase::WindowCreated();
+  LoadGlyphsOnce();
   RebuildTree();
 }
 

@@ -53,7 +53,6 @@ class TDirectoryListBox : public TListBoxBase {
  public:
   // Folder starts as the process's current directory.
   explicit TDirectoryListBox(TWinControl& parent);
-  ~TDirectoryListBox() override;
 
   // The current directory as the system reports it ("C:\logs", a root "C:\", a network
   // path "\\srv\share\a").
@@ -72,9 +71,10 @@ class TDirectoryListBox : public TListBoxBase {
   // by a Folder write, which enters it directly.
   void SetDriveLetter(char letter);
 
-  // The file list that follows this list. Linking sets the file list's DirList back link
-  // (and clears the previous one's) but not its Folder. Either list clears the other's
-  // link when it is destroyed.
+  // The file list that follows this list. Linking clears the previous file list's DirList
+  // back link and sets the new one's to this list, but not its Folder. Another directory
+  // list may keep the same file list as its FileList; the file list's DirList is the one
+  // that linked it last. Either list's destruction clears the other's link to it.
   TFileListBox* FileList() const { return fileList_; }
   void SetFileList(TFileListBox* fileList);
 
@@ -82,14 +82,10 @@ class TDirectoryListBox : public TListBoxBase {
   TDriveComboBox* LinkedDriveBox() const { return linkedDriveBox_; }
   void SetLinkedDriveBox(TDriveComboBox* driveBox) { linkedDriveBox_ = driveBox; }
 
-  // The label that shows Folder, shortened to fit; its caption is replaced at once.
+  // The label that shows Folder, shortened to fit; its caption is replaced at once. The
+  // link is cleared when the label is destroyed.
   TLabel* DirLabel() const { return dirLabel_; }
   void SetDirLabel(TLabel* label);
-
-  // The component-removal notification: clears FileList, LinkedDriveBox or DirLabel when
-  // it is control. Whoever destroys a linked label while this list lives calls it; the
-  // file list and the drive box call it themselves.
-  void ControlDestroyed(const TObject& control);
 
   bool InDriveSwitch() const { return inDriveSwitch_; }
   // The case flags of Folder's volume at the last rebuild. When the volume cannot be
@@ -117,25 +113,37 @@ class TDirectoryListBox : public TListBoxBase {
  protected:
   // Passes Folder to the file list, updates the label, fires OnChange.
   virtual void NotifyChanged();
+  // Loads the three folder glyphs. It runs once, when they are first needed (the window's
+  // creation or a font change), so that a subclass's replacement is the one that runs, which
+  // a call from this class's constructor would not reach.
+  virtual void LoadGlyphs();
   // Refills the items from Folder and selects the current directory's entry.
   virtual void RebuildTree();
 
   void WindowCreated() override;
+  // Fits the item height to the new font.
+  void FontChanged() override;
+  void ControlDestroyed(const TWinControl& control) override;
   void DblClick() override;
   void KeyPress(char& key) override;
   void DrawItem(const OwnerDrawItem& item) override;
 
+  // What LoadGlyphs fills. The items point at these objects, so they are assigned, never
+  // replaced by others.
+  Glyph openFolder_;
+  Glyph closedFolder_;
+  Glyph currentFolder_;
+
  private:
   void EnterFolder(const std::string& path);
   void UpdateDirLabel();
+  void LoadGlyphsOnce();
   void FitItemHeight();
   void ReadVolumeFlags(const std::string& root);
   void* GlyphOf(FolderEntryKind kind);
   std::string DisplayText(const std::string& text) const;
 
-  Glyph openFolder_;
-  Glyph closedFolder_;
-  Glyph currentFolder_;
+  bool glyphsLoaded_ = false;
   TFileListBox* fileList_ = nullptr;
   TDriveComboBox* linkedDriveBox_ = nullptr;
   TLabel* dirLabel_ = nullptr;

@@ -93,10 +93,6 @@ TDriveComboBox::TDriveComboBox(TWinControl& parent)
   FitItemHeight();
 }
 
-TDriveComboBox::~TDriveComboBox() {
-  if (dirList_) dirList_->ControlDestroyed(*this);
-}
-
 void TDriveComboBox::SetDriveLetter(char letter) {
   // Without a window nothing is selected yet; creating it selects DriveLetter's item.
   const bool selected = HandleAllocated() && ItemIndex() >= 0;
@@ -129,15 +125,15 @@ void TDriveComboBox::SetTextCase(TTextCase textCase) {
 }
 
 void TDriveComboBox::SetDirList(TDirectoryListBox* dirList) {
-  if (dirList == dirList_) return;
   if (dirList_) dirList_->SetLinkedDriveBox(nullptr);
-  // A list follows one drive box: its previous box lets it go.
-  if (dirList && dirList->LinkedDriveBox()) dirList->LinkedDriveBox()->SetDirList(nullptr);
   dirList_ = dirList;
-  if (dirList_) dirList_->SetLinkedDriveBox(this);
+  if (!dirList_) return;
+  dirList_->SetLinkedDriveBox(this);
+  WatchDestruction(*dirList_);
 }
 
-void TDriveComboBox::ControlDestroyed(const TObject& control) {
+void TDriveComboBox::ControlDestroyed(const TWinControl& control) {
+  TComboBoxBase::ControlDestroyed(control);
   if (&control == dirList_) dirList_ = nullptr;
 }
 
@@ -180,6 +176,14 @@ void TDriveComboBox::Click() {
 }
 
 void TDriveComboBox::FitItemHeight() { SetItemHeight(std::max(Font().TextHeight(), floppy_.Height())); }
+
+void TDriveComboBox::FontChanged() {
+  TComboBoxBase::FontChanged();
+  const int height = ItemHeight();
+  FitItemHeight();
+  // A new item height has made the box again already; once is enough.
+  if (ItemHeight() == height) RecreateWindow();
+}
 
 void TDriveComboBox::WindowCreated() {
   TComboBoxBase::WindowCreated();

@@ -27,7 +27,6 @@ class TDriveComboBox : public TComboBoxBase {
   // DriveLetter starts as the first character of the process's current directory, or 0
   // when that is a network path.
   explicit TDriveComboBox(TWinControl& parent);
-  ~TDriveComboBox() override;
 
   // The current drive's letter in the case TextCase gives, or 0 for none.
   char DriveLetter() const { return driveLetter_; }
@@ -44,13 +43,12 @@ class TDriveComboBox : public TComboBoxBase {
   void SetTextCase(TTextCase textCase);
 
   // The directory list that follows this box. Linking clears the previous list's
-  // LinkedDriveBox and sets the new one's; neither drive changes. Either control clears
-  // the other's link when it is destroyed.
+  // LinkedDriveBox and sets the new one's to this box; neither drive changes. Another box
+  // may keep the same list as its DirList: each box moves the list, and the list's
+  // LinkedDriveBox is the box that linked it last. The link is cleared when the list is
+  // destroyed, and the list's back link when this box is.
   TDirectoryListBox* DirList() const { return dirList_; }
   void SetDirList(TDirectoryListBox* dirList);
-
-  // The component-removal notification: clears DirList when it is control.
-  void ControlDestroyed(const TObject& control);
 
  protected:
   // One item for each present drive of a known kind, a to z.
@@ -59,6 +57,10 @@ class TDriveComboBox : public TComboBoxBase {
   void Click() override;
   void DrawItem(const OwnerDrawItem& item) override;
   void WindowCreated() override;
+  // Fits the item height to the new font and makes the native box again, which reads the
+  // drives afresh.
+  void FontChanged() override;
+  void ControlDestroyed(const TWinControl& control) override;
 
  private:
   void FitItemHeight();

@@ -1,5 +1,6 @@
 #include "browsing/file_list_box.h"
 
+#include <algorithm>
 #include <array>
 
 #include "browsing/directory_list_box.h"
@@ -60,13 +61,8 @@ std::string InvalidFileNameMessage(std::string_view text) {
 
 TFileListBox::TFileListBox(TWinControl& parent) : TListBoxBase(parent), folder_(CurrentDirectory()) {
   SetBounds(Left(), Top(), kDefaultWidth, Height());
-  LoadGlyphs();
   SetSorted(true);
   FitItemHeight();
-}
-
-TFileListBox::~TFileListBox() {
-  if (dirList_) dirList_->ControlDestroyed(*this);
 }
 
 void TFileListBox::LoadGlyphs() {
@@ -75,11 +71,25 @@ void TFileListBox::LoadGlyphs() {
   unknownFile_ = Glyph("UNKNOWNFILE");
 }
 
+void TFileListBox::LoadGlyphsOnce() {
+  if (glyphsLoaded_) return;
+  glyphsLoaded_ = true;
+  LoadGlyphs();
+}
+
+// Without ShowGlyphs the glyphs play no part, so construction fits without loading them.
 void TFileListBox::FitItemHeight() {
   int height = Font().TextHeight();
-  const int glyphHeight = executable_.Height() + 1;
-  if (showGlyphs_ && height < glyphHeight) height = glyphHeight;
+  if (showGlyphs_) {
+    LoadGlyphsOnce();
+    height = std::max(height, executable_.Height() + 1);
+  }
   SetItemHeight(height);
+}
+
+void TFileListBox::FontChanged() {
+  TListBoxBase::FontChanged();
+  FitItemHeight();
 }
 
 void TFileListBox::SetFolder(const std::string& path) {
@@ -107,6 +117,7 @@ void TFileListBox::SetFileType(TFileType fileType) {
 void TFileListBox::SetFileEdit(TEdit* edit) {
   fileEdit_ = edit;
   if (!fileEdit_) return;
+  WatchDestruction(*fileEdit_);
   const std::string name = SelectedName();
   fileEdit_->SetText(name.empty() ? mask_ : name);
 }
@@ -114,6 +125,7 @@ void TFileListBox::SetFileEdit(TEdit* edit) {
 void TFileListBox::SetShowGlyphs(bool showGlyphs) {
   if (showGlyphs == showGlyphs_) return;
   showGlyphs_ = showGlyphs;
+  LoadGlyphsOnce();
   if (showGlyphs_ && ItemHeight() < executable_.Height() + 1) FitItemHeight();
   if (HandleAllocated()) InvalidateRect(Handle(), nullptr, TRUE);
 }
@@ -161,7 +173,8 @@ void TFileListBox::SelectByName(const std::string& name) {
   NotifyChanged();
 }
 
-void TFileListBox::ControlDestroyed(const TObject& control) {
+void TFileListBox::ControlDestroyed(const TWinControl& control) {
+  TListBoxBase::ControlDestroyed(control);
   if (fileEdit_ == &control) fileEdit_ = nullptr;
   if (dirList_ == &control) dirList_ = nullptr;
 }
@@ -226,6 +239,7 @@ Glyph* TFileListBox::FileGlyph(std::string_view name) {
 
 void TFileListBox::WindowCreated() {
   TListBoxBase::WindowCreated();
+  LoadGlyphsOnce();
   RefillFromFolder();
 }
 

@@ -61,8 +61,6 @@ class TFileListBox : public TListBoxBase {
   // single selection, LastSelIndex -1, the glyphs loaded, sorted, the item height fitted to
   // the font. The window is made on first need, and is then filled.
   explicit TFileListBox(TWinControl& parent);
-  // Tells the linked directory list (ControlDestroyed) that this list goes.
-  ~TFileListBox() override;
 
   // The directory shown, as the system reports the current directory (no trailing "\"
   // except at a drive root).
@@ -83,11 +81,13 @@ class TFileListBox : public TListBoxBase {
   void SetFileType(TFileType fileType);
 
   // The edit field that mirrors the selected name (none by default). Linking sets its text
-  // to SelectedName, or to Mask when nothing is selected; this needs the list's window.
+  // to SelectedName, or to Mask when nothing is selected; this needs the list's window. The
+  // link is cleared when the edit is destroyed.
   TEdit* FileEdit() const { return fileEdit_; }
   void SetFileEdit(TEdit* edit);
 
-  // Back link, set and cleared by the directory list whose FileList this list is.
+  // Back link, set and cleared by the directory list whose FileList this list is, and
+  // cleared when that list is destroyed.
   TDirectoryListBox* DirList() const { return dirList_; }
   void SetDirList(TDirectoryListBox* dirList) { dirList_ = dirList; }
 
@@ -119,10 +119,6 @@ class TFileListBox : public TListBoxBase {
   virtual void ApplyEditText(const std::string& text);
   void SetSelectedFile(const std::string& text) { ApplyEditText(text); }
 
-  // The component-removal notification: clears FileEdit or DirList when it is control.
-  // Whoever destroys a linked control while this list lives calls it.
-  void ControlDestroyed(const TObject& control);
-
   // Fired by NotifyChanged with this list as sender.
   TNotifyEvent OnChange;
 
@@ -134,13 +130,27 @@ class TFileListBox : public TListBoxBase {
   // window) and then notifies. Raises EInOutError, keeping the items, when Folder cannot be
   // entered, and EOutOfResources when the native list refuses an item.
   virtual void RefillFromFolder();
+  // Loads the EXECUTABLE, CLOSEDFOLDER and UNKNOWNFILE glyphs. It runs once, when they are
+  // first needed (the window's creation, ShowGlyphs or a font change), so that a subclass's
+  // replacement is the one that runs, which a call from this class's constructor would not
+  // reach.
+  virtual void LoadGlyphs();
 
   void WindowCreated() override;
+  // Fits the item height to the new font.
+  void FontChanged() override;
+  void ControlDestroyed(const TWinControl& control) override;
   void Click() override;
   void DrawItem(const OwnerDrawItem& item) override;
 
+  // What LoadGlyphs fills. The items point at these objects, so they are assigned, never
+  // replaced by others.
+  Glyph executable_;
+  Glyph closedFolder_;
+  Glyph unknownFile_;
+
  private:
-  void LoadGlyphs();
+  void LoadGlyphsOnce();
   void FitItemHeight();
   void AddSearchResult(const std::string& pattern, int& lastPosition);
   Glyph* FileGlyph(std::string_view name);
@@ -151,10 +161,8 @@ class TFileListBox : public TListBoxBase {
   TFileType fileType_{ftNormal};
   TEdit* fileEdit_ = nullptr;
   TDirectoryListBox* dirList_ = nullptr;
-  Glyph executable_;
-  Glyph closedFolder_;
-  Glyph unknownFile_;
   int lastSelIndex_ = -1;
+  bool glyphsLoaded_ = false;
   bool showGlyphs_ = false;
 };
 

@@ -53,9 +53,9 @@ class TApplication::Window : public TWinControl {
   }
   ~Window() override { DestroyHandle(); }
 
-  const TFont& Font() const override { return application_.DefaultFont(); }
-
  protected:
+  const TFont& ParentFont() const override { return application_.DefaultFont(); }
+
   void FillCreateParams(CreateParams& params) const override {
     params.className = kApplicationClassName;
     params.ownClass = true;
@@ -162,14 +162,20 @@ void TApplication::ShowMainForm(int showCommand) {
 
 void TApplication::ProcessMessage() {
   MSG message{};
-  // GetMessageA fails (-1) only for an invalid window filter, which is not given here;
-  // ending the loop then is better than spinning on the failure.
-  const BOOL result = GetMessageA(&message, nullptr, 0, 0);
-  if (result == 0 || result == -1) {
+  if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    Idle();
+    return;
+  }
+  if (message.message == WM_QUIT) {
     terminated_ = true;
     return;
   }
   Dispatch(message);
+}
+
+void TApplication::Idle() {
+  if (OnIdle) OnIdle(*this);
+  WaitMessage();
 }
 
 void TApplication::ProcessMessages() {

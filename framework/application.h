@@ -31,6 +31,7 @@ class TMultiCaster;
 class TApplication : public TObject {
  public:
   using ExceptionEvent = std::function<void(TObject* sender, const Exception& error)>;
+  using IdleEvent = std::function<void(TObject& sender)>;
   // Shows a message box and returns the button pressed, as MessageBoxA does.
   using MessageBoxFunction =
       std::function<int(HWND owner, const std::string& text, const std::string& caption, UINT flags)>;
@@ -62,7 +63,8 @@ class TApplication : public TObject {
   TMultiCaster& Dispatcher() { return *dispatcher_; }
 
   // Shows the main form as StartupShowCommand asks and runs the loop until the quit
-  // message arrives. Returns at once without a main form.
+  // message arrives: each message waiting is taken and dispatched; when none is waiting,
+  // OnIdle runs and the loop waits for the next one. Returns at once without a main form.
   void Run();
   // Shows the main form in its designed state, with the application minimised for show
   // command 7 (SW_SHOWMINNOACTIVE). A form's fixed dialog frame is never maximised, so 3
@@ -86,6 +88,8 @@ class TApplication : public TObject {
   // The default error box: the message (see ErrorBoxText), the title as caption, MB_ICONERROR.
   void ShowException(const Exception& error);
   ExceptionEvent OnException;
+  // The loop's idle work, with the application as sender.
+  IdleEvent OnIdle;
 
   // Every message box of the program goes through here, so tests can record them.
   int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT flags);
@@ -99,6 +103,7 @@ class TApplication : public TObject {
   void FormDestroyed(TForm& form);
   void AdoptForm(std::unique_ptr<TForm> form);
   void ProcessMessage();
+  void Idle();
   void Dispatch(MSG& message);
   bool PreprocessMessage(MSG& message);
   void ShowGenericError(const std::string& className);

@@ -8,6 +8,8 @@ TApplicationEvents::TApplicationEvents(TApplication& application) : dispatcher_(
 
 TApplicationEvents::~TApplicationEvents() { dispatcher_.Remove(*this); }
 
+void TApplicationEvents::CancelDispatch() { dispatcher_.CancelDispatch(); }
+
 void TApplicationEvents::DoException(TObject* sender, const Exception& error) {
   if (dynamic_cast<const EAbort*>(&error)) return;
   OnException(sender, error);
@@ -15,6 +17,7 @@ void TApplicationEvents::DoException(TObject* sender, const Exception& error) {
 
 TMultiCaster::TMultiCaster(TApplication& application) : application_(application) {
   application_.OnException = [this](TObject* sender, const Exception& error) { DoException(sender, error); };
+  application_.OnIdle = [this](TObject& sender) { DoIdle(sender); };
 }
 
 void TMultiCaster::Add(TApplicationEvents& events) {
@@ -23,15 +26,28 @@ void TMultiCaster::Add(TApplicationEvents& events) {
 
 void TMultiCaster::Remove(TApplicationEvents& events) { std::erase(events_, &events); }
 
+template <typename Deliver>
+void TMultiCaster::Walk(Deliver&& deliver) {
+  cancelled_ = false;
+  // By index, because a handler may destroy components and so shorten the list.
+  for (std::size_t i = events_.size(); i-- > 0 && !cancelled_;) {
+    if (i >= events_.size()) continue;
+    deliver(*events_[i]);
+  }
+}
+
 void TMultiCaster::DoException(TObject* sender, const Exception& error) {
   bool handled = false;
-  // By index, because a handler may destroy components and so shorten the list.
-  for (std::size_t i = events_.size(); i-- > 0;) {
-    if (i >= events_.size()) continue;
-    TApplicationEvents& events = *events_[i];
-    if (!events.OnException) continue;
+  Walk([&](TApplicationEvents& events) {
+    if (!events.OnException) return;
     handled = true;
     events.DoException(sender, error);
-  }
+  });
   if (!handled && !dynamic_cast<const EAbort*>(&error)) application_.ShowException(error);
+}
+
+void TMultiCaster::DoIdle(TObject& sender) {
+  Walk([&](TApplicationEvents& events) {
+    if (events.OnIdle) events.OnIdle(sender);
+  });
 }

@@ -18,6 +18,12 @@ class TApplicationEvents : public TObject {
 
   // Receives every exception that the dispatcher hands on, except EAbort.
   TApplication::ExceptionEvent OnException;
+  // Receives the loop's idle work.
+  TApplication::IdleEvent OnIdle;
+
+  // Called from one of this component's events: the components after it in the walk do
+  // not receive the event.
+  void CancelDispatch();
 
  private:
   friend class TMultiCaster;
@@ -28,7 +34,7 @@ class TApplicationEvents : public TObject {
 
 class TMultiCaster {
  public:
-  // Installs itself as application's OnException.
+  // Installs itself as application's OnException and OnIdle.
   explicit TMultiCaster(TApplication& application);
   TMultiCaster(const TMultiCaster&) = delete;
   TMultiCaster& operator=(const TMultiCaster&) = delete;
@@ -39,12 +45,24 @@ class TMultiCaster {
   std::size_t Count() const { return events_.size(); }
 
   // Walks the components from the newest to the first; each whose OnException is assigned
-  // marks the exception handled and receives it. When none was marked and the exception is
-  // not an EAbort, the application's default error box shows it. What a component raises
-  // is passed on (that component was marked, so no box follows).
+  // marks the exception handled and receives it; one that cancels the dispatch ends the
+  // walk. When none was marked and the exception is not an EAbort, the application's
+  // default error box shows it. What a component raises is passed on (that component was
+  // marked, so no box follows).
   void DoException(TObject* sender, const Exception& error);
+  // Walks the components in the same order with the idle work, each with OnIdle assigned
+  // receiving it, until one cancels the dispatch.
+  void DoIdle(TObject& sender);
+
+  // Ends the walk under way after the current component.
+  void CancelDispatch() { cancelled_ = true; }
 
  private:
+  // Calls deliver for each component from the newest to the first until one cancels.
+  template <typename Deliver>
+  void Walk(Deliver&& deliver);
+
   TApplication& application_;
   std::vector<TApplicationEvents*> events_;
+  bool cancelled_ = false;
 };

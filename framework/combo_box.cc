@@ -69,6 +69,10 @@ void TComboBoxBase::Change() {
   if (OnChange) OnChange(*this);
 }
 
+void TComboBoxBase::DropDown() {
+  if (OnDropDown) OnDropDown(*this);
+}
+
 void TComboBoxBase::DrawItem(const OwnerDrawItem& item) { DrawItemText(item, ItemText(item.index)); }
 
 // The window's height includes the drop-down, which shows kDropDownCount items.
@@ -98,10 +102,23 @@ void TComboBoxBase::WindowDestroying() {
   for (int index = 0; index < count; ++index) savedItems_.emplace_back(ItemText(index), ItemObject(index));
 }
 
+LRESULT TComboBoxBase::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  // Enter and Esc are no typing: they close a dropped list or go to the form's buttons.
+  if (message == WM_CHAR && autoDropDown_ && wParam != VK_RETURN && wParam != VK_ESCAPE && !DroppedDown()) {
+    SetDroppedDown(true);
+  }
+  return DefaultHandler(message, wParam, lParam);
+}
+
 void TComboBoxBase::CommandNotified(UINT code) {
-  if (code != CBN_SELCHANGE) return;
-  Click();
-  Change();
+  switch (code) {
+    case CBN_SELCHANGE:
+      Click();
+      Change();
+      break;
+    case CBN_DROPDOWN: DropDown(); break;
+    default: break;
+  }
 }
 
 void TComboBoxBase::DrawItemRequested(const DRAWITEMSTRUCT& item) {

@@ -40,14 +40,22 @@ class TComboBoxBase : public TWinControl {
   bool DroppedDown();
   void SetDroppedDown(bool droppedDown);
 
+  // A character typed into the closed box drops its list down first (default false).
+  bool AutoDropDown() const { return autoDropDown_; }
+  void SetAutoDropDown(bool autoDropDown) { autoDropDown_ = autoDropDown; }
+
   TNotifyEvent OnClick;
   TNotifyEvent OnChange;
+  // The list is about to drop down, by the user or by SetDroppedDown.
+  TNotifyEvent OnDropDown;
 
  protected:
   // Fires OnClick.
   virtual void Click();
   // Fires OnChange.
   virtual void Change();
+  // Fires OnDropDown.
+  virtual void DropDown();
   // Draws one item; the base draws its text. See owner_draw.h for what is prepared.
   virtual void DrawItem(const OwnerDrawItem& item);
 
@@ -55,13 +63,15 @@ class TComboBoxBase : public TWinControl {
   // Puts back the items saved before a re-creation. Overrides call the base first.
   void WindowCreated() override;
   void WindowDestroying() override;
-  // A selection by the user runs Click, then Change.
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  // A selection by the user runs Click, then Change; the list dropping down runs DropDown.
   void CommandNotified(UINT code) override;
   void DrawItemRequested(const DRAWITEMSTRUCT& item) override;
   void MeasureItemRequested(MEASUREITEMSTRUCT& item) override;
 
  private:
   int itemHeight_ = 16;
+  bool autoDropDown_ = false;
   std::vector<std::pair<std::string, void*>> savedItems_;
 };
 

@@ -22,7 +22,7 @@ void TForm::FillCreateParams(CreateParams& params) const {
   params.parentWindow = application_.Handle();
 }
 
-const TFont& TForm::Font() const { return application_.DefaultFont(); }
+const TFont& TForm::ParentFont() const { return application_.DefaultFont(); }
 
 void TForm::SetClientSize(int width, int height) {
   clientWidth_ = width;

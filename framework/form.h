@@ -50,14 +50,14 @@ class TForm : public TWinControl {
   // designedTextHeight (see ScaleDesigned); nothing when they are equal.
   void ScaleToFont(int designedTextHeight);
 
-  const TFont& Font() const override;
-
   // The button that Enter clicks and that carries the default-button frame: the focused
   // button while a button has the focus (button), else the Default one (nullptr).
   void SetActiveButton(TButton* button);
 
  protected:
   void FillCreateParams(CreateParams& params) const override;
+  // The application's default font.
+  const TFont& ParentFont() const override;
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   // Called by the message loop with each keyboard message for this form or one of its

@@ -24,6 +24,11 @@ void TLabel::ScaleBounds(int numerator, int denominator) {
   AdjustSize();
 }
 
+void TLabel::FontChanged() {
+  TWinControl::FontChanged();
+  AdjustSize();
+}
+
 void TLabel::AdjustSize() { AdjustSizeTo(Caption()); }
 
 void TLabel::AdjustSizeTo(std::string_view caption) {

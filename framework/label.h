@@ -24,6 +24,8 @@ class TLabel : public TWinControl {
 
  protected:
   void FillCreateParams(CreateParams& params) const override;
+  // An auto-sized label fits the new font.
+  void FontChanged() override;
 
  private:
   void AdjustSize();

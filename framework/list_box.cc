@@ -1,5 +1,7 @@
 #include "framework/list_box.h"
 
+#include <algorithm>
+
 #include "framework/exceptions.h"
 #include "framework/font.h"
 #include "framework/texts.h"
@@ -117,6 +119,30 @@ void TListBoxBase::SetItemHeight(int itemHeight) {
   RecreateWindow();
 }
 
+void TListBoxBase::SetColumns(int columns) {
+  columns = std::max(columns, 0);
+  if (columns == columns_) return;
+  const bool styleChanges = (columns == 0) != (columns_ == 0);
+  columns_ = columns;
+  if (styleChanges) {
+    RecreateWindow();
+  } else {
+    FitColumnWidth();
+  }
+}
+
+void TListBoxBase::SetBounds(int left, int top, int width, int height) {
+  TWinControl::SetBounds(left, top, width, height);
+  FitColumnWidth();
+}
+
+void TListBoxBase::FitColumnWidth() {
+  if (columns_ == 0 || !HandleAllocated()) return;
+  RECT client{};
+  GetClientRect(Handle(), &client);
+  SendMessageA(Handle(), LB_SETCOLUMNWIDTH, static_cast<WPARAM>(client.right / columns_), 0);
+}
+
 void TListBoxBase::Click() {
   if (OnClick) OnClick(*this);
 }
@@ -161,6 +187,7 @@ void TListBoxBase::FillCreateParams(CreateParams& params) const {
   if (sorted_) params.style |= LBS_SORT;
   if (!integralHeight_) params.style |= LBS_NOINTEGRALHEIGHT;
   if (multiSelect_) params.style |= extendedSelect_ ? LBS_EXTENDEDSEL : LBS_MULTIPLESEL;
+  if (columns_ > 0) params.style |= LBS_MULTICOLUMN;
 }
 
 void TListBoxBase::WindowCreated() {
@@ -169,6 +196,7 @@ void TListBoxBase::WindowCreated() {
   // The creation measured the items through the parent already; this covers a parent that
   // does not reflect WM_MEASUREITEM.
   SendMessageA(list, LB_SETITEMHEIGHT, 0, itemHeight_);
+  FitColumnWidth();
   if (savedItems_.empty()) return;
   const auto items = std::exchange(savedItems_, {});
   const RedrawSuspended suspended(list);

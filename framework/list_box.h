@@ -56,6 +56,13 @@ class TListBoxBase : public TWinControl {
   // ignored; anything else re-creates the native list.
   int ItemHeight() const { return itemHeight_; }
   void SetItemHeight(int itemHeight);
+  // Items in this many columns of equal width across the list, scrolled sideways; 0 (the
+  // default, and what a negative value gives) keeps one column of the list's width. Going
+  // between 0 and more columns re-creates the native list.
+  int Columns() const { return columns_; }
+  void SetColumns(int columns);
+
+  void SetBounds(int left, int top, int width, int height) override;
 
   TNotifyEvent OnClick;
   TNotifyEvent OnDblClick;
@@ -88,12 +95,14 @@ class TListBoxBase : public TWinControl {
   LRESULT OnChar(WPARAM wParam, LPARAM lParam);
   void ShowTypedItem();
   void CheckIndex(int index);
+  void FitColumnWidth();
 
   bool multiSelect_ = false;
   bool extendedSelect_ = true;
   bool sorted_ = false;
   bool integralHeight_ = false;
   int itemHeight_ = 16;
+  int columns_ = 0;
   TypeAheadText typeAhead_;
   std::vector<std::pair<std::string, void*>> savedItems_;
 };

@@ -1,6 +1,7 @@
 #include "framework/win_control.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "framework/application.h"
 #include "framework/exceptions.h"
@@ -17,6 +18,12 @@ TWinControl::TWinControl(TWinControl* parent) : parent_(parent) {
 }
 
 TWinControl::~TWinControl() {
+  // Told before the window goes, so no linked control is left pointing at a control being
+  // torn down.
+  for (TWinControl* other : std::exchange(destructionWatchers_, {})) {
+    std::erase(other->destructionWatchers_, this);
+    other->ControlDestroyed(*this);
+  }
   DestroyHandle();
   for (TWinControl* child : children_) child->parent_ = nullptr;
   if (parent_) std::erase(parent_->children_, this);
@@ -151,7 +158,32 @@ bool TWinControl::Focused() const { return handle_ && GetFocus() == handle_; }
 
 void TWinControl::SetFocus() { ::SetFocus(Handle()); }
 
-const TFont& TWinControl::Font() const {
+void TWinControl::SetFont(TFont font) {
+  // The old font is deleted only once every window that had it has the new one.
+  const auto previous = std::exchange(font_, std::make_unique<const TFont>(std::move(font)));
+  ApplyFontChange();
+}
+
+void TWinControl::ApplyFontChange() {
+  if (handle_) SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(Font().Handle()), TRUE);
+  FontChanged();
+  for (TWinControl* child : children_) {
+    if (!child->font_) child->ApplyFontChange();
+  }
+}
+
+void TWinControl::FontChanged() {}
+
+void TWinControl::WatchDestruction(TWinControl& other) {
+  if (&other == this) return;
+  if (std::find(destructionWatchers_.begin(), destructionWatchers_.end(), &other) != destructionWatchers_.end()) return;
+  destructionWatchers_.push_back(&other);
+  other.destructionWatchers_.push_back(this);
+}
+
+void TWinControl::ControlDestroyed(const TWinControl&) {}
+
+const TFont& TWinControl::ParentFont() const {
   if (parent_) return parent_->Font();
   if (!Application) throw EInvalidOperation("TApplication");
   return Application->DefaultFont();

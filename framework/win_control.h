@@ -10,6 +10,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -51,9 +52,16 @@ class TWinControl : public TObject {
   bool Focused() const;
   void SetFocus();
 
-  // The font the control uses: its parent's; a top-level window's is the application's
-  // default font.
-  virtual const TFont& Font() const;
+  // The font the control uses: its own when one was set, else ParentFont().
+  const TFont& Font() const { return font_ ? *font_ : ParentFont(); }
+  // Gives the control a font of its own. The window and the windows of the children that use
+  // their parent's font get it, and FontChanged runs for each of them.
+  void SetFont(TFont font);
+
+  // From now on each of the two controls hears of the other's destruction (ControlDestroyed),
+  // so that a link between them is cleared by the control that goes. Either one going ends
+  // the arrangement; asking again changes nothing.
+  void WatchDestruction(TWinControl& other);
 
   // The child-window identifier, unique among the parent's controls.
   UINT ControlId() const { return id_; }
@@ -84,6 +92,17 @@ class TWinControl : public TObject {
   // Called with the bounds, the parent window and the common styles (WS_CHILD, WS_VISIBLE,
   // WS_TABSTOP) already filled in.
   virtual void FillCreateParams(CreateParams& params) const = 0;
+
+  // The font of a control without one of its own: its parent's; a top-level window's is the
+  // application's default font.
+  virtual const TFont& ParentFont() const;
+  // The font that Font gives has changed; the window already has it. Overrides call the base
+  // first.
+  virtual void FontChanged();
+  // The component-removal notification: control, watched through WatchDestruction, is being
+  // destroyed, and only its TWinControl part is left. Overrides clear their links to it and
+  // must not raise.
+  virtual void ControlDestroyed(const TWinControl& control);
 
   // Runs right after the native window was created and given its font. Overrides call the
   // base first.
@@ -126,11 +145,14 @@ class TWinControl : public TObject {
  private:
   void CreateHandle();
   void Detach();
+  void ApplyFontChange();
   TWinControl* FindChild(HWND window) const;
   TWinControl* FindChildById(UINT id) const;
 
   TWinControl* parent_;
   std::vector<TWinControl*> children_;
+  std::vector<TWinControl*> destructionWatchers_;
+  std::unique_ptr<const TFont> font_;
   UINT nextChildId_ = 100;
   UINT id_ = 0;
   HWND handle_ = nullptr;

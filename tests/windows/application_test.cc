@@ -6,7 +6,9 @@
 
 #include <stdexcept>
 #include <string>
+#include <vector>
 
+#include "framework/application_events.h"
 #include "framework/button.h"
 #include "framework/edit.h"
 #include "framework/error_text.h"
@@ -282,6 +284,24 @@ class KeyFilteringForm : public TForm {
  protected:
   bool PreprocessKey(MSG& message) override { return message.message == WM_CHAR && message.wParam == 'x'; }
 };
+
+// The idle work runs only once the queue is empty, through the dispatcher's components.
+TEST_F(ApplicationTest, LoopDoesIdleWorkWhenTheQueueIsEmpty) {
+  KeyFilteringForm* form = nullptr;
+  TApplicationEvents events(application);
+  std::vector<std::string> seen;
+  events.OnIdle = [&](TObject& sender) {
+    EXPECT_EQ(&sender, &application);
+    seen.push_back(form->edit.Text());
+    form->Close();
+  };
+  RunApplication(application, [&](TApplication& app) {
+    app.CreateForm(form);
+    for (char key : {'a', 'b'}) PostMessageA(form->edit.Handle(), WM_CHAR, static_cast<WPARAM>(key), 0);
+  });
+  EXPECT_EQ(seen, std::vector<std::string>{"ab"});
+  EXPECT_TRUE(application.Terminated());
+}
 
 TEST_F(ApplicationTest, LoopOffersKeysToTheFormFirst) {
   KeyFilteringForm* form = nullptr;

@@ -103,13 +103,30 @@ TEST_F(ComboBoxTest, UserSelectionRunsClickThenChangeWithTheNewText) {
 }
 
 TEST_F(ComboBoxTest, DropsDownAndCloses) {
+  int dropDowns = 0;
+  combo.OnDropDown = [&](TObject& sender) {
+    EXPECT_EQ(&sender, &combo);
+    ++dropDowns;
+  };
   combo.AddItem("a:");
   form.Show();
   EXPECT_FALSE(combo.DroppedDown());
   combo.SetDroppedDown(true);
   EXPECT_TRUE(combo.DroppedDown());
+  EXPECT_EQ(dropDowns, 1);
   combo.SetDroppedDown(false);
   EXPECT_FALSE(combo.DroppedDown());
+  // A typed character drops the list down only with AutoDropDown.
+  combo.SetFocus();
+  for (bool autoDropDown : {false, true}) {
+    combo.SetAutoDropDown(autoDropDown);
+    const int before = dropDowns;
+    SendMessageA(combo.Handle(), WM_CHAR, 'a', 1);
+    // Wine rolls the list up again once the typed key has selected an item: the drop-down
+    // notification is what tells that it dropped.
+    EXPECT_EQ(dropDowns - before, autoDropDown ? 1 : 0);
+    combo.SetDroppedDown(false);
+  }
 }
 
 TEST_F(ComboBoxTest, ClosedBoxDrawsTheSelectedItem) {

@@ -325,6 +325,11 @@ TEST_F(ControlsTest, LabelSizesItselfToItsCaption) {
   EXPECT_EQ(label.Height(), application.DefaultFont().TextHeight());
   EXPECT_EQ(label.Left(), 8);
   EXPECT_NE(GetWindowLongPtrA(label.Handle(), GWL_STYLE) & SS_NOPREFIX, 0);
+  // The form's new font reaches the label, which fits it.
+  form.SetFont(TFont(-30, application.DefaultFont().Face()));
+  EXPECT_EQ(&label.Font(), &form.Font());
+  EXPECT_EQ(label.Height(), form.Font().TextHeight());
+  EXPECT_EQ(SendMessageA(label.Handle(), WM_GETFONT, 0, 0), reinterpret_cast<LRESULT>(form.Font().Handle()));
   label.SetAutoSize(false);
   label.SetBounds(8, 36, 47, 13);
   label.SetCaption("パスワード");

@@ -143,8 +143,13 @@ class CountingDirectoryList : public TDirectoryListBox {
  public:
   using TDirectoryListBox::TDirectoryListBox;
   int rebuilds = 0;
+  int glyphLoads = 0;
 
  protected:
+  void LoadGlyphs() override {
+    ++glyphLoads;
+    TDirectoryListBox::LoadGlyphs();
+  }
   void RebuildTree() override {
     ++rebuilds;
     TDirectoryListBox::RebuildTree();
@@ -291,6 +296,13 @@ TEST_F(DirectoryListBoxTest, DeepPathShowsLevelsThenSortedVisibleSubfoldersOnce)
   EXPECT_EQ(std::vector<std::string>(texts.begin() + 7, texts.end()), (std::vector<std::string>{"feb", "Gamma", "jan"}));
   EXPECT_EQ(list().CurrentIndex(), 3);
   EXPECT_EQ(list().ItemHeight(), std::max(application.DefaultFont().TextHeight(), 16));
+  EXPECT_EQ(list().glyphLoads, 1) << "the subclass's LoadGlyphs, once";
+  // A font change fits the item height again, the glyphs' floor included.
+  list().SetFont(TFont(-30, list().Font().Face()));
+  EXPECT_EQ(list().ItemHeight(), list().Font().TextHeight());
+  EXPECT_GT(list().ItemHeight(), 16);
+  list().SetFont(TFont(-8, list().Font().Face()));
+  EXPECT_EQ(list().ItemHeight(), 16);
 }
 
 TEST_F(DirectoryListBoxTest, ItemPathOfEveryKindOfEntry) {
@@ -564,13 +576,18 @@ TEST_F(DirectoryListBoxTest, LinksAreClearedOnBothSides) {
   form_->drives.SetDirList(lone.get());
   EXPECT_EQ(list().LinkedDriveBox(), nullptr);
   lone->SetFileList(&form_->files);
-  EXPECT_EQ(list().FileList(), nullptr);
+  EXPECT_EQ(list().FileList(), &form_->files) << "two directory lists may drive one file list";
   EXPECT_EQ(form_->files.DirList(), lone.get());
   lone.reset();
   EXPECT_EQ(form_->drives.DirList(), nullptr);
   EXPECT_EQ(form_->files.DirList(), nullptr);
-  list().ControlDestroyed(form_->label);
+  {
+    TLabel label(*form_);
+    list().SetDirLabel(&label);
+  }
   EXPECT_EQ(list().DirLabel(), nullptr);
+  list().SetFolder(logs_);
+  EXPECT_EQ(form_->files.Folder(), logs_) << "the list still drives the file list";
 }
 
 // Each entry is drawn as the list's geometry says: the glyph at index x 4 + 2 (subfolders at

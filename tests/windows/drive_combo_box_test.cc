@@ -130,6 +130,19 @@ TEST_F(DriveComboBoxTest, ItemsOfEveryDriveKindInLowerCase) {
   EXPECT_EQ(form.drives.DriveLetter(), 'e');
   EXPECT_EQ(form.drives.ItemIndex(), 1);
   EXPECT_EQ(form.drives.ItemHeight(), std::max(application.DefaultFont().TextHeight(), 11));
+  // A font change fits the item height and makes the box again once, which reads the drives
+  // afresh, also when the height stays.
+  const MountedDrive added('l', DRIVE_FIXED, plain_.path());
+  ASSERT_TRUE(added.Mounted());
+  for (int height : {-30, -6, -5}) {
+    SCOPED_TRACE(height);
+    form.events.clear();
+    form.drives.SetFont(TFont(height, form.drives.Font().Face()));
+    EXPECT_EQ(form.drives.ItemHeight(), std::max(form.drives.Font().TextHeight(), 11));
+    EXPECT_EQ(form.drives.ItemCount(), 9);
+    EXPECT_EQ(form.drives.Text(), "e: []");
+    EXPECT_EQ(form.events, std::vector<std::string>{"change e"});
+  }
 }
 
 TEST_F(DriveComboBoxTest, EachItemCarriesItsKindsGlyph) {
@@ -307,9 +320,15 @@ TEST_F(DriveComboBoxTest, LinksAreClearedOnBothSides) {
   form.drives.SetDirList(&form.list);
   auto box = std::make_unique<TDriveComboBox>(form);
   box->SetDirList(&form.list);
-  EXPECT_EQ(form.drives.DirList(), nullptr);
+  EXPECT_EQ(form.list.LinkedDriveBox(), box.get());
+  // Two boxes drive one list.
+  ASSERT_EQ(form.drives.DirList(), &form.list);
+  const std::string h = ResolvedDirectory("h:");
+  form.drives.SetDriveLetter('h');
+  EXPECT_EQ(form.list.Folder(), h);
   box.reset();
   EXPECT_EQ(form.list.LinkedDriveBox(), nullptr);
+  form.list.SetFolder(e_.path());
 }
 
 }  // namespace

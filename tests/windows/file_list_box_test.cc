@@ -61,8 +61,13 @@ class TestFileList : public TFileListBox {
 
   std::vector<HCURSOR> cursorsAtAdd;
   int refuseFrom = -1;
+  int glyphLoads = 0;
 
  protected:
+  void LoadGlyphs() override {
+    ++glyphLoads;
+    TFileListBox::LoadGlyphs();
+  }
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
     if (message == LB_ADDSTRING) {
       cursorsAtAdd.push_back(GetCursor());
@@ -431,11 +436,11 @@ TEST_F(FileListBox, FileEditLinkIsClearedWhenTheEditGoes) {
   ShowFolder(folder.path(), "*.$S$");
   auto edit = std::make_unique<TEdit>(form);
   auto other = std::make_unique<TEdit>(form);
+  list.SetFileEdit(other.get());
   list.SetFileEdit(edit.get());
   EXPECT_EQ(edit->Text(), "*.$S$");
-  list.ControlDestroyed(*other);
-  EXPECT_EQ(list.FileEdit(), edit.get()) << "another control leaves the link";
-  list.ControlDestroyed(*edit);
+  other.reset();
+  EXPECT_EQ(list.FileEdit(), edit.get()) << "an edit linked before leaves the link";
   edit.reset();
   EXPECT_EQ(list.FileEdit(), nullptr);
   EXPECT_NO_THROW(list.SetMask("*.*")) << "a notification after the edit went";
@@ -551,6 +556,13 @@ TEST_F(FileListBox, ShowGlyphsRaisesALowItemHeightTo16) {
   list.AddListItem("added");
   list.SetShowGlyphs(true);
   EXPECT_EQ(Items(), (Texts{"a.txt", "added"})) << "a high enough item height is kept";
+  EXPECT_EQ(list.glyphLoads, 1) << "the subclass's LoadGlyphs, once";
+  // A font change fits the item height again, the glyphs' floor included.
+  list.SetFont(TFont(-30, list.Font().Face()));
+  EXPECT_EQ(list.ItemHeight(), std::max(list.Font().TextHeight(), 16));
+  EXPECT_GT(list.ItemHeight(), 16);
+  list.SetFont(TFont(-8, list.Font().Face()));
+  EXPECT_EQ(list.ItemHeight(), 16);
 
   TFileListBox glyphsFirst(form);
   glyphsFirst.SetShowGlyphs(true);

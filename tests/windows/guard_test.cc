@@ -167,6 +167,14 @@ TEST_F(GuardTest, DispatcherWalksTheComponentsNewestFirst) {
   form.handler = [] { throw EInvalidOperation("x"); };
   Click();
   EXPECT_EQ(order, "last first ");
+  // A component that cancels the dispatch ends the walk; the exception stays handled.
+  last.OnException = [&](TObject*, const Exception&) {
+    order += "cancel ";
+    last.CancelDispatch();
+  };
+  Click();
+  Click();
+  EXPECT_EQ(order, "last first cancel cancel ");
   EXPECT_TRUE(boxes.empty());
 }
 

@@ -224,6 +224,32 @@ TEST_F(ListBoxTest, ItemHeightIgnoresZeroAndUnchangedAndElseRecreates) {
   EXPECT_EQ(Texts(), std::vector<std::string>{"a"});
 }
 
+TEST_F(ListBoxTest, ColumnsShareTheWidthAndKeepTheItems) {
+  for (int i = 0; i < 30; ++i) list.AddItem(std::to_string(i));
+  struct Row {
+    int columns;
+    int width;  // of the list
+    int creations;
+  };
+  // Only going between one column and several makes the window again.
+  const Row rows[] = {{2, 200, 2}, {4, 200, 2}, {4, 160, 2}, {-1, 160, 3}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.columns);
+    list.SetColumns(row.columns);
+    list.SetBounds(10, 10, row.width, 200);
+    EXPECT_EQ(list.created, row.creations);
+    EXPECT_EQ(Texts().size(), 30u);
+    const bool several = row.columns > 0;
+    EXPECT_EQ((GetWindowLongPtrA(list.Handle(), GWL_STYLE) & LBS_MULTICOLUMN) != 0, several);
+    RECT client{};
+    RECT item{};
+    GetClientRect(list.Handle(), &client);
+    SendMessageA(list.Handle(), LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
+    EXPECT_EQ(item.right - item.left, several ? client.right / row.columns : client.right);
+  }
+  EXPECT_EQ(list.Columns(), 0);
+}
+
 TEST_F(ListBoxTest, UserClicksRunClickAndDoubleClick) {
   int doubleClicks = 0;
   list.OnDblClick = [&](TObject&) { ++doubleClicks; };
