@@ -35,6 +35,17 @@ std::string FullFolder(const CommandPathParts& parts) {
   return full;
 }
 
+// True when parts name a file of listedFolder. Folders whose names differ only in case are
+// one folder on most volumes and two on a case-sensitive one: there the file decides.
+bool InListedFolder(const CommandPathParts& parts, const std::string& listedFolder) {
+  const std::string folder = FullFolder(parts);
+  if (!SamePath(folder, listedFolder)) return false;
+  if (folder == listedFolder) return true;
+  const std::string file = JoinPath(listedFolder, parts.filePart);
+  const DWORD attributes = GetFileAttributesA(file.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 }  // namespace
 
 std::function<std::string()> TOKRightDlg::CommandLineSource = [] {
@@ -55,7 +66,7 @@ void TOKRightDlg::TakeCommandLineFiles() {
     // none would fail it: the empty name of a named directory, a pattern, a name from
     // another folder, and a name the list already shows (the named file lies in the
     // directory the list was filled from).
-    if (parts.filePart.empty() || IsPattern(parts.filePart) || !SamePath(FullFolder(parts), listedFolder) ||
+    if (parts.filePart.empty() || IsPattern(parts.filePart) || !InListedFolder(parts, listedFolder) ||
         Listed(FileListBox1, parts.filePart)) {
       continue;
     }

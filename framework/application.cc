@@ -174,8 +174,12 @@ void TApplication::ProcessMessage() {
 }
 
 void TApplication::Idle() {
+  // Waits even when the idle work raises, or a handler raising on every call would keep the
+  // loop busy and never let it sleep.
+  struct WaitAfter {
+    ~WaitAfter() { WaitMessage(); }
+  } waitAfter;
   if (OnIdle) OnIdle(*this);
-  WaitMessage();
 }
 
 void TApplication::ProcessMessages() {

@@ -1,6 +1,7 @@
 #include "framework/application_events.h"
 
 #include <algorithm>
+#include <utility>
 
 TApplicationEvents::TApplicationEvents(TApplication& application) : dispatcher_(application.Dispatcher()) {
   dispatcher_.Add(*this);
@@ -28,12 +29,17 @@ void TMultiCaster::Remove(TApplicationEvents& events) { std::erase(events_, &eve
 
 template <typename Deliver>
 void TMultiCaster::Walk(Deliver&& deliver) {
-  cancelled_ = false;
-  // By index, because a handler may destroy components and so shorten the list.
-  for (std::size_t i = events_.size(); i-- > 0 && !cancelled_;) {
-    if (i >= events_.size()) continue;
-    deliver(*events_[i]);
+  // A handler may start a walk of its own (an exception inside its message box): a cancel
+  // belongs to the walk it was asked in, so the outer walk's flag waits aside meanwhile.
+  const bool outerCancelled = std::exchange(cancelled_, false);
+  // Over a copy, each still asked whether it is there, because a handler may destroy
+  // components, older or newer, and a shifting list would give one component the event twice.
+  const std::vector<TApplicationEvents*> walked = events_;
+  for (auto it = walked.rbegin(); it != walked.rend() && !cancelled_; ++it) {
+    if (std::find(events_.begin(), events_.end(), *it) == events_.end()) continue;
+    deliver(**it);
   }
+  cancelled_ = outerCancelled;
 }
 
 void TMultiCaster::DoException(TObject* sender, const Exception& error) {

@@ -140,7 +140,9 @@ void TListBoxBase::FitColumnWidth() {
   if (columns_ == 0 || !HandleAllocated()) return;
   RECT client{};
   GetClientRect(Handle(), &client);
-  SendMessageA(Handle(), LB_SETCOLUMNWIDTH, static_cast<WPARAM>(client.right / columns_), 0);
+  // At least a pixel: more columns than pixels would give width 0, which the list divides by.
+  const int width = std::max(1, static_cast<int>(client.right / columns_));
+  SendMessageA(Handle(), LB_SETCOLUMNWIDTH, static_cast<WPARAM>(width), 0);
 }
 
 void TListBoxBase::Click() {

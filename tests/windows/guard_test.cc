@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <exception>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -176,6 +178,46 @@ TEST_F(GuardTest, DispatcherWalksTheComponentsNewestFirst) {
   Click();
   EXPECT_EQ(order, "last first cancel cancel ");
   EXPECT_TRUE(boxes.empty());
+  // A walk started inside a handler (an exception while it shows a box) has a cancel of its
+  // own: the outer walk stays cancelled after an inner one, and is not cancelled by one.
+  const auto inner = [&] {
+    application.HandleException(nullptr, std::make_exception_ptr(EInvalidOperation("inner")));
+  };
+  struct Row {
+    bool cancelOuter;
+    bool cancelInner;
+    std::string order;
+  };
+  for (const Row& row : {Row{true, false, "last:x last:inner first:inner "},
+                         Row{false, true, "last:x last:inner first:x "}}) {
+    order.clear();
+    last.OnException = [&](TObject*, const Exception& error) {
+      const bool isInner = error.Message() == "inner";
+      order += "last:" + error.Message() + " ";
+      if (isInner ? row.cancelInner : row.cancelOuter) last.CancelDispatch();
+      if (!isInner) inner();
+    };
+    first.OnException = [&](TObject*, const Exception& error) { order += "first:" + error.Message() + " "; };
+    Click();
+    EXPECT_EQ(order, row.order);
+  }
+}
+
+// A handler that destroys an older component: each remaining one still hears it once.
+TEST_F(GuardTest, HandlerDestroyingAComponentLeavesTheOthersOneEventEach) {
+  std::string order;
+  auto oldest = std::make_unique<TApplicationEvents>(application);
+  TApplicationEvents middle(application);
+  TApplicationEvents newest(application);
+  oldest->OnException = [&](TObject*, const Exception&) { order += "oldest "; };
+  middle.OnException = [&](TObject*, const Exception&) { order += "middle "; };
+  newest.OnException = [&](TObject*, const Exception&) {
+    order += "newest ";
+    oldest.reset();
+  };
+  form.handler = [] { throw EInvalidOperation("x"); };
+  Click();
+  EXPECT_EQ(order, "newest middle ");
 }
 
 TEST_F(GuardTest, HookThatRaisesLeavesTheFormUsable) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <set>
 #include <string>
@@ -232,7 +233,8 @@ TEST_F(ListBoxTest, ColumnsShareTheWidthAndKeepTheItems) {
     int creations;
   };
   // Only going between one column and several makes the window again.
-  const Row rows[] = {{2, 200, 2}, {4, 200, 2}, {4, 160, 2}, {-1, 160, 3}};
+  // More columns than pixels still gives each a pixel: the list divides by the width.
+  const Row rows[] = {{2, 200, 2}, {4, 200, 2}, {4, 160, 2}, {300, 160, 2}, {4, 3, 2}, {-1, 160, 3}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.columns);
     list.SetColumns(row.columns);
@@ -245,7 +247,8 @@ TEST_F(ListBoxTest, ColumnsShareTheWidthAndKeepTheItems) {
     RECT item{};
     GetClientRect(list.Handle(), &client);
     SendMessageA(list.Handle(), LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
-    EXPECT_EQ(item.right - item.left, several ? client.right / row.columns : client.right);
+    EXPECT_EQ(item.right - item.left,
+              several ? std::max(1L, client.right / row.columns) : client.right);
   }
   EXPECT_EQ(list.Columns(), 0);
 }
