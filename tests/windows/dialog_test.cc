@@ -12,7 +12,6 @@
 
 #include "dialog/dialog_texts.h"
 #include "dialog/ok_right_dlg.h"
-#include "engine/messages.h"
 #include "framework/exceptions.h"
 #include "framework/font.h"
 #include "tests/support/log_fixture.h"

@@ -1,14 +1,11 @@
-#include "engine/decode_file.h"
+#include "dialog/policy/decode_file.h"
 
 #include <algorithm>
 #include <exception>
 #include <thread>
 
-#include "engine/decrypt_file.h"
-#include "engine/key_text.h"
-#include "engine/messages.h"
-#include "engine/output_path.h"
-#include "platform/secure_wipe.h"
+#include "dialog/dialog_texts.h"
+#include "engine/password_decrypt.h"
 
 namespace {
 
@@ -29,16 +26,7 @@ void ReportWrongPassword(DecodeHost& host) {
   }
 }
 
-}  // namespace
-
-namespace {
-
 DecryptResult DecryptFor(DecodeHost& host, const std::string& path) {
-  std::string password = host.PasswordText();
-  const PasswordKey key(password);
-  SecureWipe(password);
-  const std::string outputPath = OutputPathFor(host.OutputFolderText(), path);
-
   // The dialog always replaced an existing output without asking; the replacement now
   // happens only once the new output is whole.
   DecryptOptions options;
@@ -47,22 +35,21 @@ DecryptResult DecryptFor(DecodeHost& host, const std::string& path) {
   options.syncToDisk = true;
   // A large file goes faster on every core; the bytes are the same.
   options.workers = std::max(std::thread::hardware_concurrency(), 1u);
-  return DecryptLogFile(key.Context(), path, outputPath, options);
+  // The edits' texts need memory too; without it the file fails as one whose output cannot
+  // be made, with its own message, never the framework's error box mid-batch.
+  try {
+    const std::string folder = host.OutputFolderText();
+    std::string password = host.PasswordText();
+    return DecryptWithPassword(password, folder, path, options);
+  } catch (const std::exception&) {
+    return DecryptResult{.status = DecryptStatus::OutputUnwritable};
+  }
 }
 
 }  // namespace
 
-void DecodeFile(DecodeHost& host, const std::string& path) {
-  DecryptResult result;
-  // The key and the paths need memory too; without it the file fails as one whose output
-  // cannot be made, with its own message, never the framework's error box mid-batch.
-  try {
-    result = DecryptFor(host, path);
-  } catch (const std::exception&) {
-    result.status = DecryptStatus::OutputUnwritable;
-  }
-
-  switch (result.status) {
+void ReportOutcome(DecodeHost& host, DecryptStatus status) {
+  switch (status) {
     case DecryptStatus::Done:
       // An input that could not be deleted (read-only) still counts: its output is whole.
       host.SetDoneFlag();
@@ -80,4 +67,8 @@ void DecodeFile(DecodeHost& host, const std::string& path) {
       ReportHardFailure(host);
       return;
   }
+}
+
+void DecodeFile(DecodeHost& host, const std::string& path) {
+  ReportOutcome(host, DecryptFor(host, path).status);
 }
