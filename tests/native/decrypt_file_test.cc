@@ -339,7 +339,8 @@ TEST(DecryptWithPassword, WipesThePasswordWhateverTheOutcome) {
     Fixture f(64);
     std::string password = typed;
     const DecryptResult result = DecryptWithPassword(password, f.folder.path(), f.input, {});
-    EXPECT_EQ(result.status, typed == kPassword ? DecryptStatus::Done : DecryptStatus::WrongPassword);
+    EXPECT_EQ(result.status,
+              typed == kPassword ? DecryptStatus::Done : DecryptStatus::WrongPassword);
     EXPECT_TRUE(password.empty()) << typed;
   }
 }
