@@ -49,23 +49,13 @@ DecryptResult DecryptFor(DecodeHost& host, const std::string& path) {
 }  // namespace
 
 void ReportOutcome(DecodeHost& host, DecryptStatus status) {
-  switch (status) {
-    case DecryptStatus::Done:
-      // An input that could not be deleted (read-only) still counts: its output is whole.
-      host.SetDoneFlag();
-      return;
-    case DecryptStatus::WrongPassword:
-      ReportWrongPassword(host);
-      return;
-    case DecryptStatus::InputMissing:
-    case DecryptStatus::NotRegularFile:
-    case DecryptStatus::InputEmpty:
-    case DecryptStatus::InputUnreadable:
-    case DecryptStatus::OutputExists:
-    case DecryptStatus::OutputUnwritable:
-    case DecryptStatus::Interrupted:
-      ReportHardFailure(host);
-      return;
+  if (status == DecryptStatus::Done) {
+    // An input that could not be deleted (read-only) still counts: its output is whole.
+    host.SetDoneFlag();
+  } else if (status == DecryptStatus::WrongPassword) {
+    ReportWrongPassword(host);
+  } else {
+    ReportHardFailure(host);
   }
 }
 
