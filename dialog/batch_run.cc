@@ -4,7 +4,6 @@
 
 #include "dialog/dialog_texts.h"
 #include "dialog/ok_right_dlg.h"
-#include "engine/messages.h"
 #include "framework/application.h"
 
 int TOKRightDlg::ProgressAfterPass(int index, int count, int step) {

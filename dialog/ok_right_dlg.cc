@@ -12,7 +12,7 @@ TOKRightDlg* OKRightDlg = nullptr;
 
 namespace {
 
-// Layout at the designed text height of 13 pixels: left, top, width, height.
+// Left, top, width, height.
 struct Bounds {
   int left, top, width, height;
 };
@@ -21,6 +21,7 @@ void Place(TWinControl& control, Bounds bounds) {
   control.SetBounds(bounds.left, bounds.top, bounds.width, bounds.height);
 }
 
+constexpr int kNotInTabOrder = -1;
 constexpr int kPasswordBytes = 24;
 constexpr int kDesktopDirectory = 16;  // CSIDL_DESKTOPDIRECTORY
 
@@ -55,60 +56,77 @@ void TOKRightDlg::LayOut() {
   SetClientSize(366, 398);
   SetPosition(poScreenCenter);
 
-  Place(Label1, {8, 209, 329, 13});
-  Place(fainuno, {8, 36, 68, 13});
-  fainuno.SetCaption(kDriveLabelCaption);
-  Place(Label2, {8, 331, 71, 13});
-  Label2.SetCaption(kOutputLabelCaption);
-  Place(Label3, {8, 8, 47, 13});
-  Label3.SetCaption(kPasswordLabelCaption);
+  // Every control's place at the designed text height of 13 pixels, and its stop in the Tab
+  // walk; labels are not in it.
+  const struct {
+    TWinControl& control;
+    Bounds bounds;
+    int tabOrder;
+  } places[] = {
+      {Edit10, {82, 6, 159, 21}, 0},
+      {DriveComboBox1, {82, 33, 159, 19}, 1},
+      {DirectoryListBox1, {8, 58, 350, 145}, 2},
+      {FileListBox1, {8, 228, 269, 97}, 3},
+      {OKBtn, {283, 228, 75, 25}, 4},
+      {CancelBtn, {283, 300, 75, 25}, 5},
+      {Edit1, {8, 350, 297, 21}, 6},
+      {Button1, {305, 348, 53, 25}, 7},
+      {ProgressBar1, {8, 377, 335, 16}, 8},
+      {Button2, {283, 259, 75, 25}, 9},
+      {Label1, {8, 209, 329, 13}, kNotInTabOrder},
+      {fainuno, {8, 36, 68, 13}, kNotInTabOrder},
+      {Label2, {8, 331, 71, 13}, kNotInTabOrder},
+      {Label3, {8, 8, 47, 13}, kNotInTabOrder},
+  };
+  for (const auto& place : places) {
+    Place(place.control, place.bounds);
+    if (place.tabOrder != kNotInTabOrder) place.control.SetTabOrder(place.tabOrder);
+  }
 
-  Place(OKBtn, {283, 228, 75, 25});
-  OKBtn.SetCaption(kStartCaption);
+  // Label1's caption is the directory list's to write.
+  const struct {
+    TLabel& label;
+    const char* caption;
+  } labels[] = {
+      {fainuno, kDriveLabelCaption},
+      {Label2, kOutputLabelCaption},
+      {Label3, kPasswordLabelCaption},
+  };
+  for (const auto& label : labels) label.label.SetCaption(label.caption);
+
+  const struct {
+    TButton& button;
+    const char* caption;
+    void (TOKRightDlg::*click)(TObject&);
+  } buttons[] = {
+      {OKBtn, kStartCaption, &TOKRightDlg::OKBtnClick},
+      {CancelBtn, kCancelCaption, &TOKRightDlg::CancelBtnClick},
+      {Button1, kBrowseCaption, &TOKRightDlg::Button1Click},
+      {Button2, kSelectAllCaption, &TOKRightDlg::Button2Click},
+  };
+  for (const auto& button : buttons) {
+    button.button.SetCaption(button.caption);
+    button.button.OnClick = [this, click = button.click](TObject& sender) {
+      (this->*click)(sender);
+    };
+  }
   OKBtn.SetDefault(true);
-  OKBtn.OnClick = [this](TObject& sender) { OKBtnClick(sender); };
-  Place(CancelBtn, {283, 300, 75, 25});
-  CancelBtn.SetCaption(kCancelCaption);
   CancelBtn.SetCancel(true);
-  CancelBtn.OnClick = [this](TObject& sender) { CancelBtnClick(sender); };
-  Place(Button1, {305, 348, 53, 25});
-  Button1.SetCaption(kBrowseCaption);
-  Button1.OnClick = [this](TObject& sender) { Button1Click(sender); };
-  Place(Button2, {283, 259, 75, 25});
-  Button2.SetCaption(kSelectAllCaption);
-  Button2.OnClick = [this](TObject& sender) { Button2Click(sender); };
 
-  Place(DirectoryListBox1, {8, 58, 350, 145});
   DirectoryListBox1.SetItemHeight(16);
   DirectoryListBox1.SetDirLabel(&Label1);
   DirectoryListBox1.SetFileList(&FileListBox1);
-  Place(DriveComboBox1, {82, 33, 159, 19});
   DriveComboBox1.SetDirList(&DirectoryListBox1);
-  Place(FileListBox1, {8, 228, 269, 97});
   FileListBox1.SetMask(kFileMask);
   FileListBox1.SetMultiSelect(true);
   FileListBox1.SetItemHeight(13);
 
-  Place(Edit1, {8, 350, 297, 21});
   Edit1.SetReadOnly(true);
-  Place(Edit10, {82, 6, 159, 21});
   Edit10.SetMaxLength(kPasswordBytes);
   Edit10.SetPasswordChar('*');
-  Place(ProgressBar1, {8, 377, 335, 16});
   ProgressBar1.SetRange(0, 100);
   ProgressBar1.SetPosition(0);
   ProgressBar1.SetTabStop(false);
-
-  Edit10.SetTabOrder(0);
-  DriveComboBox1.SetTabOrder(1);
-  DirectoryListBox1.SetTabOrder(2);
-  FileListBox1.SetTabOrder(3);
-  OKBtn.SetTabOrder(4);
-  CancelBtn.SetTabOrder(5);
-  Edit1.SetTabOrder(6);
-  Button1.SetTabOrder(7);
-  ProgressBar1.SetTabOrder(8);
-  Button2.SetTabOrder(9);
 
   ApplicationEvents1.OnException = [this](TObject* sender, const Exception& error) {
     ApplicationEvents1Exception(sender, error);

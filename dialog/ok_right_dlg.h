@@ -9,7 +9,7 @@
 #include "browsing/directory_list_box.h"
 #include "browsing/drive_combo_box.h"
 #include "browsing/file_list_box.h"
-#include "engine/decode_file.h"
+#include "dialog/policy/decode_file.h"
 #include "framework/application_events.h"
 #include "framework/button.h"
 #include "framework/edit.h"

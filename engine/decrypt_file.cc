@@ -1,7 +1,6 @@
 #include "engine/decrypt_file.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <exception>
 #include <new>
@@ -14,14 +13,6 @@
 #include "platform/file.h"
 #include "platform/held_output.h"
 
-#ifdef _WIN32
-// The two codes Windows gives for a name that is taken, without including <windows.h> here.
-constexpr platform::SystemError kNameTakenErrors[] = {80 /* ERROR_FILE_EXISTS */,
-                                                      183 /* ERROR_ALREADY_EXISTS */};
-#else
-constexpr platform::SystemError kNameTakenErrors[] = {EEXIST};
-#endif
-
 namespace {
 
 using platform::File;
@@ -33,11 +24,6 @@ constexpr size_t kBufferSize = 256 * 1024;
 static_assert(kBufferSize % 8 == 0);
 // Each extra worker needs this much of the file to repay its thread.
 constexpr uint64_t kBytesPerWorker = 4 * kBufferSize;
-
-bool IsNameTaken(SystemError error) {
-  return std::find(std::begin(kNameTakenErrors), std::end(kNameTakenErrors), error) !=
-         std::end(kNameTakenErrors);
-}
 
 DecryptResult Failure(DecryptStatus status, SystemError error = 0) {
   DecryptResult result;
@@ -168,7 +154,7 @@ DecryptResult DecryptOpenedLogFile(const BlowfishContext& key, File& input,
   if (result.status != DecryptStatus::Done) return result;
 
   if (const SystemError error = output.Commit(options.syncToDisk, options.replaceExisting)) {
-    const bool taken = !options.replaceExisting && IsNameTaken(error);
+    const bool taken = !options.replaceExisting && platform::IsNameTakenError(error);
     return Failure(taken ? DecryptStatus::OutputExists : DecryptStatus::OutputUnwritable, error);
   }
   if (!options.deleteInput) return result;

@@ -97,6 +97,10 @@ SystemError DeleteFilePath(const std::string& path);
 // Whether error says the file or a folder of its path is not there.
 bool IsNotFoundError(SystemError error);
 
+// Whether error says a file or folder already has the name that a creation or a move without
+// replacing asked for (Windows has two codes for it).
+bool IsNameTakenError(SystemError error);
+
 // Gives the file at from the name to, durably (write-through on Windows). With
 // replaceExisting false an existing to is left alone and the move fails.
 SystemError MoveFilePath(const std::string& from, const std::string& to, bool replaceExisting);

@@ -174,6 +174,8 @@ SystemError File::Close() {
 
 bool IsNotFoundError(SystemError error) { return error == ENOENT || error == ENOTDIR; }
 
+bool IsNameTakenError(SystemError error) { return error == EEXIST; }
+
 SystemError DeleteFilePath(const std::string& path) {
   if (const auto injected = fault::Take(fault::Operation::Delete)) return injected.error;
   return unlink(path.c_str()) == 0 ? 0 : LastError();

@@ -215,6 +215,10 @@ bool IsNotFoundError(SystemError error) {
   return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
+bool IsNameTakenError(SystemError error) {
+  return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+}
+
 SystemError DeleteFilePath(const std::string& path) {
   if (const auto injected = fault::Take(fault::Operation::Delete)) return injected.error;
   return DeleteFileA(path.c_str()) ? 0 : LastError();

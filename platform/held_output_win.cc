@@ -109,7 +109,7 @@ Result<File> HeldOutput::CreateBeside(const std::string& finalPath, unsigned lon
       return {std::move(file), 0};
     }
     error = LastError();
-    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
+    if (!IsNameTakenError(error)) break;
   }
   return {std::nullopt, error};
 }

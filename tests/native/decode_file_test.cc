@@ -1,12 +1,13 @@
-#include "engine/decode_file.h"
+#include "dialog/policy/decode_file.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "engine/messages.h"
+#include "dialog/dialog_texts.h"
 #include "platform/file.h"
 #include "tests/support/log_fixture.h"
 #include "tests/support/recording_host.h"
@@ -57,6 +58,27 @@ TEST(DecodeFile, TextsAreTheDialogsOwn) {
   EXPECT_EQ(std::string(kDecodeFailedText), "複号化に失敗しました。");
   EXPECT_EQ(std::string(kWrongPasswordText), "暗号パスが違います。");
   EXPECT_EQ(std::string(kAbortQuestionText), "処理を中断しますか？");
+}
+
+// Every status, whether the dialog's own options can lead to it or not, has one reaction.
+TEST(ReportOutcome, EachStatusGetsTheDialogsReaction) {
+  const Events hard = {kFailed, "stop", "pause:1000", "close"};
+  const std::pair<DecryptStatus, Events> rows[] = {
+      {DecryptStatus::Done, {"done"}},
+      {DecryptStatus::WrongPassword, {kWrong, kAsk}},
+      {DecryptStatus::InputMissing, hard},
+      {DecryptStatus::NotRegularFile, hard},
+      {DecryptStatus::InputEmpty, hard},
+      {DecryptStatus::InputUnreadable, hard},
+      {DecryptStatus::OutputExists, hard},
+      {DecryptStatus::OutputUnwritable, hard},
+      {DecryptStatus::Interrupted, hard},
+  };
+  for (const auto& [status, expected] : rows) {
+    RecordingHost host;
+    ReportOutcome(host, status);
+    EXPECT_EQ(host.events, expected) << static_cast<int>(status);
+  }
 }
 
 TEST(DecodeFile, SuccessWritesTheOutputDeletesTheInputAndSetsDone) {

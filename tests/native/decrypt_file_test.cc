@@ -10,6 +10,7 @@
 #include "engine/byte_order.h"
 #include "engine/key_text.h"
 #include "engine/output_path.h"
+#include "engine/password_decrypt.h"
 #include "platform/file.h"
 #include "tests/support/log_fixture.h"
 #include "tests/support/temp_folder.h"
@@ -331,6 +332,17 @@ TEST(DecryptLogFile, StreamModeWritesTheSameBytesAndKeepsTheInput) {
   }
   EXPECT_EQ(ReadFileBytes(streamPath), ReferenceDecrypt(kPassword, f.cipher));
   EXPECT_TRUE(f.InputIntact());
+}
+
+TEST(DecryptWithPassword, WipesThePasswordWhateverTheOutcome) {
+  for (const std::string typed : {kPassword, "wrong"}) {
+    Fixture f(64);
+    std::string password = typed;
+    const DecryptResult result = DecryptWithPassword(password, f.folder.path(), f.input, {});
+    EXPECT_EQ(result.status,
+              typed == kPassword ? DecryptStatus::Done : DecryptStatus::WrongPassword);
+    EXPECT_TRUE(password.empty()) << typed;
+  }
 }
 
 TEST(DecryptFile, FileOfExactly4GiBIsNotEmpty) {

@@ -12,8 +12,8 @@
 
 #include "cli/batch.h"
 #include "cli/messages.h"
-#include "engine/decode_file.h"
-#include "engine/messages.h"
+#include "dialog/dialog_texts.h"
+#include "dialog/policy/decode_file.h"
 #include "engine/output_path.h"
 #include "platform/fault_injection.h"
 #include "platform/file.h"

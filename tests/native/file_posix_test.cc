@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/decode_file.h"
+#include "dialog/dialog_texts.h"
+#include "dialog/policy/decode_file.h"
 #include "engine/decrypt_file.h"
 #include "engine/key_text.h"
-#include "engine/messages.h"
 #include "tests/support/log_fixture.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/temp_folder.h"

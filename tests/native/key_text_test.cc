@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -19,7 +18,6 @@
 #include <openssl/blowfish.h>
 
 #include "tests/support/openssl_reference.h"
-#include <openssl/evp.h>
 #endif
 
 namespace {
@@ -158,19 +156,6 @@ TEST(KeyFromPassword, SamePasswordGivesSameKeyEveryTime) {
 }
 
 #ifndef _WIN32
-
-std::string OpenSslMd5Hex(std::string_view bytes) {
-  uint8_t digest[EVP_MAX_MD_SIZE];
-  unsigned int length = 0;
-  EXPECT_EQ(1, EVP_Digest(bytes.data(), bytes.size(), digest, &length, EVP_md5(), nullptr));
-  std::string hex;
-  char pair[3];
-  for (unsigned int i = 0; i < length; ++i) {
-    std::snprintf(pair, sizeof pair, "%02x", digest[i]);
-    hex += pair;
-  }
-  return hex;
-}
 
 TEST(MakeKeyTextAgainstOpenSsl, AnyBytesAnyLength) {
   std::mt19937 random(4);

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/decode_file.h"
+#include "dialog/policy/decode_file.h"
 
 class RecordingHost : public DecodeHost {
  public:

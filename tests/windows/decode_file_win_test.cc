@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/decode_file.h"
+#include "dialog/policy/decode_file.h"
 #include "tests/support/log_fixture.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/temp_folder.h"

@@ -6,13 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "dialog/dialog_texts.h"
 #include "dialog/ok_right_dlg.h"
-#include "engine/messages.h"
 #include "framework/exceptions.h"
 #include "framework/font.h"
 #include "tests/support/log_fixture.h"
@@ -416,100 +416,77 @@ TEST_F(DialogTest, BrowseWritesTheChosenFolderAndCancelKeepsTheField) {
   EXPECT_EQ(dialog.Edit1.Text(), DesktopDirectory());
 }
 
-// Files named on the command line.
-
-TEST_F(DialogTest, NamedFileInAnotherDirectoryOpensThatDirectoryUnselected) {
-  // On another drive than the current one: the drive box and the label follow.
-  TempFolder other{"E:\\"};
-  Log(other, "X.$S$");
-  Log(other, "Y.$S$");
-  Log(logs, "HERE.$S$");
-  commandLine = "VellunoraDecoder.exe \"" + (other / "X.$S$") + "\"";
-  TOKRightDlg& dialog = Create();
-  EXPECT_EQ(dialog.DirectoryListBox1.Folder(), other.path());
-  EXPECT_EQ(Items(dialog), (std::vector<std::string>{"X.$S$", "Y.$S$"}));
-  EXPECT_FALSE(dialog.FileListBox1.ItemSelected(0));
-  EXPECT_EQ(dialog.DriveComboBox1.DriveLetter(), 'e');
-  EXPECT_EQ(dialog.Label1.Caption(), other.path());
-}
-
-TEST_F(DialogTest, RelativeOrPatternArgumentOpensItsDirectory) {
-  TempFolder other;
-  Log(other, "P.$S$");
+// Files named on the command line: the directory the lists open, and the rows they show,
+// none of them selected.
+TEST_F(DialogTest, NamedFilesChooseTheDirectoryAndTheRows) {
+  TempFolder onE{"E:\\"};
+  Log(onE, "X.$S$");
+  Log(onE, "Y.$S$");
+  Log(logs, "A.$S$");
+  Log(logs, "B.$S$");
+  WriteFileBytes(logs / "other.log", Bytes{1});
   ASSERT_TRUE(CreateDirectoryA((logs / "sub").c_str(), nullptr));
   Log(logs, "sub\\X.$S$");
   Log(logs, "sub\\Y.$S$");
-  struct Row {
-    std::string argument;
-    std::string folder;
-    std::vector<std::string> items;
-  };
-  const Row rows[] = {
-      {"sub\\X.$S$", logs / "sub", {"X.$S$", "Y.$S$"}},
-      {other / "*.$S$", other.path(), {"P.$S$"}},
-  };
-  for (const Row& row : rows) {
-    ChangeCurrentDirectory(logs.path());
-    commandLine = "VellunoraDecoder.exe " + row.argument;
-    TOKRightDlg& dialog = Create();
-    EXPECT_EQ(dialog.DirectoryListBox1.Folder(), row.folder) << row.argument;
-    EXPECT_EQ(Items(dialog), row.items) << row.argument;
-  }
-}
-
-TEST_F(DialogTest, OnlyTheLastNamedDirectoryIsShown) {
+  TempFolder patterned;
+  Log(patterned, "P.$S$");
   TempFolder first;
   TempFolder second;
   Log(first, "F.$S$");
   Log(second, "S.$S$");
-  commandLine = "VellunoraDecoder.exe " + (first / "F.$S$") + " " + (second / "S.$S$");
-  TOKRightDlg& dialog = Create();
-  EXPECT_EQ(dialog.DirectoryListBox1.Folder(), second.path());
-  EXPECT_EQ(Items(dialog), std::vector<std::string>{"S.$S$"});
-}
-
-TEST_F(DialogTest, QuotedArgumentWithBlanksIsOneArgument) {
   TempFolder parent;
   const std::string spaced = parent / "my logs";
   ASSERT_TRUE(CreateDirectoryA(spaced.c_str(), nullptr));
   WriteFileBytes(spaced + "\\Q.$S$", MakeSampleLog(kPassword, 16, 1));
-  commandLine = "VellunoraDecoder.exe \"\" \"" + spaced + "\\Q.$S$\" \"";
-  TOKRightDlg& dialog = Create();
-  EXPECT_EQ(dialog.DirectoryListBox1.Folder(), spaced);
-  EXPECT_EQ(Items(dialog), std::vector<std::string>{"Q.$S$"});
-}
-
-// Rows that name no file of the listed folder (a pattern, a name from another folder, a
-// name listed already) are left out, so that select all and a run never fail on them.
-TEST_F(DialogTest, NamedFilesInTheCurrentDirectoryAreListedOnce) {
-  Log(logs, "A.$S$");
-  Log(logs, "B.$S$");
-  WriteFileBytes(logs / "other.log", Bytes{1});
   TempFolder elsewhere;
   Log(elsewhere, "X.$S$");
-  commandLine = "VellunoraDecoder.exe A.$S$ a.$s$ other.log *.$S$ " + (elsewhere / "X.$S$") + " " + logs.path();
-  TOKRightDlg& dialog = Create();
-  EXPECT_EQ(dialog.DirectoryListBox1.Folder(), logs.path());
-  EXPECT_EQ(Items(dialog), (std::vector<std::string>{"A.$S$", "B.$S$", "other.log"}));
-}
+  TempFolder named;
+  Log(named, "D.$S$");
 
-TEST_F(DialogTest, NamedDirectoryOpensWithItsFiles) {
-  TempFolder other;
-  Log(other, "D.$S$");
-  commandLine = "VellunoraDecoder.exe " + other.path();
-  TOKRightDlg& dialog = Create();
-  EXPECT_EQ(dialog.DirectoryListBox1.Folder(), other.path());
-  EXPECT_EQ(Items(dialog), std::vector<std::string>{"D.$S$"});
+  struct Row {
+    const char* reason;
+    std::string arguments;
+    std::string folder;
+    std::vector<std::string> items;
+    bool labelShowsFolder = false;  // the folder's path is short enough to show whole
+  };
+  const Row rows[] = {
+      {"a file on another drive: the drive box and the label follow",
+       std::string("\"") + (onE / "X.$S$") + "\"", onE.path(), {"X.$S$", "Y.$S$"}, true},
+      {"a relative path", "sub\\X.$S$", logs / "sub", {"X.$S$", "Y.$S$"}},
+      {"a pattern", patterned / "*.$S$", patterned.path(), {"P.$S$"}},
+      {"only the last named directory is shown", (first / "F.$S$") + " " + (second / "S.$S$"),
+       second.path(), {"S.$S$"}},
+      {"a quoted argument with blanks is one argument",
+       std::string("\"\" \"") + spaced + "\\Q.$S$\" \"", spaced, {"Q.$S$"}},
+      // A pattern, a name from another folder and a name listed already name no file of the
+      // listed folder: left out, so that select all and a run never fail on them.
+      {"files of the current directory are listed once",
+       "A.$S$ a.$s$ other.log *.$S$ " + (elsewhere / "X.$S$") + " " + logs.path(), logs.path(),
+       {"A.$S$", "B.$S$", "other.log"}},
+      {"a named directory opens with its files", named.path(), named.path(), {"D.$S$"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.reason);
+    ChangeCurrentDirectory(logs.path());
+    commandLine = "VellunoraDecoder.exe " + row.arguments;
+    TOKRightDlg& dialog = Create();
+    EXPECT_EQ(dialog.DirectoryListBox1.Folder(), row.folder);
+    EXPECT_EQ(Items(dialog), row.items);
+    for (int i = 0; i < dialog.FileListBox1.ItemCount(); ++i) {
+      EXPECT_FALSE(dialog.FileListBox1.ItemSelected(i)) << i;
+    }
+    EXPECT_EQ(dialog.DriveComboBox1.DriveLetter(),
+              static_cast<char>(std::tolower(static_cast<unsigned char>(row.folder[0]))));
+    if (row.labelShowsFolder) {
+      EXPECT_EQ(dialog.Label1.Caption(), row.folder);
+    }
+  }
 }
 
 TEST_F(DialogTest, UnresolvableArgumentFailsConstructionWithTheSystemsCode) {
   commandLine = "VellunoraDecoder.exe " + (logs / "missing.$S$");
-  try {
-    application.CreateForm(OKRightDlg);
-    FAIL() << "no exception";
-  } catch (const EInOutError& error) {
-    EXPECT_EQ(error.ErrorCode(), static_cast<uint32_t>(ERROR_FILE_NOT_FOUND));
-  }
+  ExpectSystemError([&] { application.CreateForm(OKRightDlg); }, ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(OKRightDlg, nullptr);
 }
 

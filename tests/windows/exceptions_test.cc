@@ -7,6 +7,7 @@
 #include <string>
 
 #include "tests/support/temp_folder.h"
+#include "tests/windows/framework_fixture.h"
 
 namespace {
 
@@ -43,12 +44,7 @@ TEST(ListErrors, NameTheIndex) {
 TEST(ChangeCurrentDirectory, FailureRaisesWithTheSystemCodeAndLeavesNothingPending) {
   const std::string before = CurrentDirectory();
   TempFolder folder;
-  try {
-    ChangeCurrentDirectory(folder / "missing");
-    FAIL() << "no exception";
-  } catch (const EInOutError& error) {
-    EXPECT_EQ(error.ErrorCode(), static_cast<uint32_t>(ERROR_FILE_NOT_FOUND));
-  }
+  ExpectSystemError([&] { ChangeCurrentDirectory(folder / "missing"); }, ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(TakeIOResult(), 0u);
   EXPECT_EQ(CurrentDirectory(), before);
 }

@@ -555,38 +555,28 @@ TEST_F(PickFolderTest, DialogIsOwnedByTheParentsWindowWhenItHasOne) {
   EXPECT_FALSE(withoutWindow.HandleAllocated());
 }
 
-TEST_F(PickFolderTest, EditBoxOnlyWithItsOption) {
-  const std::pair<TBrowseOptions, bool> cases[] = {
-      {{boNewDialogStyle}, false},
-      {{boNewDialogStyle, boEditBox}, true},
-      {{boNewDialogStyle, boEditBox, boValidate}, true},
+TEST_F(PickFolderTest, EditBoxAndNewFolderButtonOnlyWithTheirOptions) {
+  struct Case {
+    int control;
+    TBrowseOptions options;
+    bool shown;
   };
-  for (const auto& [options, shown] : cases) {
+  const Case cases[] = {
+      {kEditBoxId, {boNewDialogStyle}, false},
+      {kEditBoxId, {boNewDialogStyle, boEditBox}, true},
+      {kEditBoxId, {boNewDialogStyle, boEditBox, boValidate}, true},
+      {kNewFolderButtonId, {boNewDialogStyle}, false},
+      {kNewFolderButtonId, {boNewDialogStyle, boNewFolderButton}, true},
+  };
+  for (const Case& c : cases) {
     std::string folder;
     PickWith(
         [&](HWND dialog) {
-          EXPECT_EQ(IsWindowVisible(GetDlgItem(dialog, kEditBoxId)) != FALSE, shown)
-              << "options byte " << int{options.Bits()};
+          EXPECT_EQ(IsWindowVisible(GetDlgItem(dialog, c.control)) != FALSE, c.shown)
+              << "control " << c.control << ", options byte " << int{c.options.Bits()};
           Cancel(dialog);
         },
-        folder, options);
-  }
-}
-
-TEST_F(PickFolderTest, NewFolderButtonOnlyWithItsOption) {
-  const std::pair<TBrowseOptions, bool> cases[] = {
-      {{boNewDialogStyle}, false},
-      {{boNewDialogStyle, boNewFolderButton}, true},
-  };
-  for (const auto& [options, shown] : cases) {
-    std::string folder;
-    PickWith(
-        [&](HWND dialog) {
-          EXPECT_EQ(IsWindowVisible(GetDlgItem(dialog, kNewFolderButtonId)) != FALSE, shown)
-              << "options byte " << int{options.Bits()};
-          Cancel(dialog);
-        },
-        folder, options);
+        folder, c.options);
   }
 }
 

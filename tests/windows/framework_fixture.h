@@ -6,11 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "framework/application.h"
 #include "framework/application_events.h"
+#include "framework/exceptions.h"
 
 struct RecordedBox {
   HWND owner;
@@ -38,14 +41,31 @@ class FrameworkTest : public ::testing::Test {
   std::vector<std::unique_ptr<TApplicationEvents>> events;
 };
 
+// What action raised as an Error; nothing, and a failure, when it returned.
+template <typename Error, typename Action>
+std::optional<Error> Raised(Action&& action) {
+  try {
+    action();
+  } catch (const Error& error) {
+    return error;
+  }
+  ADD_FAILURE() << "nothing raised";
+  return std::nullopt;
+}
+
 // Expects action to raise an Error whose message is message.
 template <typename Error, typename Action>
 void ExpectRaises(Action&& action, const std::string& message) {
-  try {
-    action();
-    ADD_FAILURE() << "nothing raised; expected " << message;
-  } catch (const Error& error) {
-    EXPECT_EQ(error.Message(), message);
+  if (const auto error = Raised<Error>(action)) {
+    EXPECT_EQ(error->Message(), message);
+  }
+}
+
+// Expects action to raise EInOutError with the system's error code.
+template <typename Action>
+void ExpectSystemError(Action&& action, uint32_t code) {
+  if (const auto error = Raised<EInOutError>(action)) {
+    EXPECT_EQ(error->ErrorCode(), code);
   }
 }
 

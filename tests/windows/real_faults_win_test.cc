@@ -22,8 +22,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/decode_file.h"
-#include "engine/messages.h"
+#include "dialog/dialog_texts.h"
+#include "dialog/policy/decode_file.h"
 #include "tests/support/fault_checks.h"
 #include "tests/support/log_fixture.h"
 #include "tests/support/recording_host.h"

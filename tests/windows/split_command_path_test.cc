@@ -13,6 +13,7 @@
 #include "browsing/file_name_text.h"
 #include "framework/exceptions.h"
 #include "tests/support/temp_folder.h"
+#include "tests/windows/framework_fixture.h"
 
 static void PrintTo(const CommandPathParts& parts, std::ostream* out) {
   *out << "{'"
@@ -381,12 +382,8 @@ TEST_F(SplitCommandPathOnDrives, OneCharacterRelativeFolderIsNotTakenForTheRoot)
 }
 
 TEST_F(SplitCommandPathOnDrives, MissingFileRaisesFileNotFoundAndRestoresDirectory) {
-  try {
-    SplitCommandPath("E:" + eRel_ + "\\logs\\b.$S$");
-    FAIL() << "no exception";
-  } catch (const EInOutError& error) {
-    EXPECT_EQ(error.ErrorCode(), static_cast<uint32_t>(ERROR_FILE_NOT_FOUND));
-  }
+  ExpectSystemError([&] { SplitCommandPath("E:" + eRel_ + "\\logs\\b.$S$"); },
+                    ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(CurrentDirectory(), app_);
   EXPECT_EQ(TakeIOResult(), 0u);
 }
@@ -412,12 +409,7 @@ TEST_F(SplitCommandPathOnDrives, UnenterableDirectoryRaisesTheSystemsCode) {
     SCOPED_TRACE(row.path.substr(0, 80));
     const DWORD expected = RefusalCode(row.refusedDirectory);
     ASSERT_NE(expected, 0u);
-    try {
-      SplitCommandPath(row.path);
-      ADD_FAILURE() << "no exception";
-    } catch (const EInOutError& error) {
-      EXPECT_EQ(error.ErrorCode(), expected);
-    }
+    ExpectSystemError([&] { SplitCommandPath(row.path); }, expected);
     EXPECT_EQ(CurrentDirectory(), app_);
   }
 
@@ -428,12 +420,7 @@ TEST_F(SplitCommandPathOnDrives, UnenterableDirectoryRaisesTheSystemsCode) {
   const HANDLE holder = CreateFileA((e_ / "work").c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   ASSERT_NE(RefusalCode("E:"), 0u);
-  try {
-    SplitCommandPath("E:" + appRel_ + "\\a.$S$");
-    ADD_FAILURE() << "no exception";
-  } catch (const EInOutError& error) {
-    EXPECT_EQ(error.ErrorCode(), RefusalCode("E:"));
-  }
+  ExpectSystemError([&] { SplitCommandPath("E:" + appRel_ + "\\a.$S$"); }, RefusalCode("E:"));
   CloseHandle(holder);
 }
 
@@ -596,19 +583,10 @@ TEST_F(SplitCommandPathOnDrives, SavedDirectoryThatRefusesEntryRaisesAfterASplit
   const DWORD refusal = RefusalCode(saved);
   EXPECT_EQ(refusal, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
 
-  try {
-    SplitCommandPath("E:" + eRel_ + "\\logs\\a.$S$");
-    ADD_FAILURE() << "no exception";
-  } catch (const EInOutError& error) {
-    EXPECT_EQ(error.ErrorCode(), refusal);
-  }
+  ExpectSystemError([&] { SplitCommandPath("E:" + eRel_ + "\\logs\\a.$S$"); }, refusal);
   // A split that fails by itself reports its own failure, not the one of putting back.
-  try {
-    SplitCommandPath("E:" + eRel_ + "\\logs\\b.$S$");
-    ADD_FAILURE() << "no exception";
-  } catch (const EInOutError& error) {
-    EXPECT_EQ(error.ErrorCode(), static_cast<uint32_t>(ERROR_FILE_NOT_FOUND));
-  }
+  ExpectSystemError([&] { SplitCommandPath("E:" + eRel_ + "\\logs\\b.$S$"); },
+                    ERROR_FILE_NOT_FOUND);
   CloseHandle(holder);
 }
 

@@ -1,12 +1,18 @@
 #pragma once
-// The dialog's per-file routine. Everything it needs of the dialog goes through DecodeHost,
-// so it is tested without a window.
+// The dialog's per-file routine: what the user sees and what the run is told for each
+// outcome of a file. Everything it needs of the dialog goes through DecodeHost, so it is
+// tested without a window, natively as well.
 
 #include <string>
 #include <string_view>
 
+#include "engine/decrypt_file.h"
+
 enum class MessageButtons : unsigned { Ok = 0, OkCancel = 1 };
 enum class MessageAnswer : int { Ok = 1, Cancel = 2 };
+
+// How long the dialog waits after a box before it stops or closes.
+inline constexpr unsigned kPauseMilliseconds = 1000;
 
 class DecodeHost {
  public:
@@ -25,6 +31,12 @@ class DecodeHost {
   virtual void CloseDialog() = 0;
 };
 
-// Decrypts one file for the dialog and reports every outcome itself: message boxes, the
-// two run flags, the 1000 ms pause and the close after a hard failure.
+// Shows and does what the dialog does for a file that ended with status: the done flag; or
+// the wrong-password box and the question whether to stop; or, for every other failure,
+// the failure box, the stop flag, the pause and the close.
+void ReportOutcome(DecodeHost& host, DecryptStatus status);
+
+// Decrypts one file with the host's password into its output folder, replacing an output
+// of the same name and deleting the input once the output is whole, then reports the
+// outcome. Never raises.
 void DecodeFile(DecodeHost& host, const std::string& path);
