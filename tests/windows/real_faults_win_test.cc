@@ -405,7 +405,7 @@ TEST(DecoderUnderWineFaults, TwoDecodersStartedTogetherLoseNoFileAndDecryptEachA
   constexpr size_t kFiles = 20;
   constexpr int kRounds = 2;
   const std::string notDeleted =
-      "複号化しましたが、元のファイルを削除できません" + SystemText(ERROR_SHARING_VIOLATION) + "。";
+      "復号しましたが、元のファイルを削除できません" + SystemText(ERROR_SHARING_VIOLATION) + "。";
   std::vector<std::string> allowedFailures =
       ReasonsForATakenFile(SystemText(ERROR_SHARING_VIOLATION), SystemText(ERROR_FILE_NOT_FOUND));
   allowedFailures.push_back(notDeleted);
@@ -575,7 +575,7 @@ TEST(DecoderUnderWineFaults, NeighbourOpeningEveryNewFileMakesNoFileFailOrStay) 
         const Finished run = RunDecoder(args);
         const std::string canNotWrite = "に書けません";
         for (const std::string& line : SplitLines(run.err)) {
-          if (line.find("複号化しました。") != std::string::npos || IsDecryptionPathLine(line)) {
+          if (line.find("復号しました。") != std::string::npos || IsDecryptionPathLine(line)) {
             continue;
           }
           EXPECT_NE(line.find(canNotWrite), std::string::npos) << line;
