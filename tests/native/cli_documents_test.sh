@@ -14,9 +14,14 @@ fail() {
 help=$("$decoder" --help) || fail "--help"
 mapfile -t options < <(grep -oE -- '--[a-z][a-z-]*' <<<"$help" | sort -u)
 ((${#options[@]} >= 12)) || fail "--help lists only ${#options[@]} long options"
+# The manual page's section that starts with the heading given.
+section() { awk -v heading=".SH $1" '$0 == heading {on = 1; next} /^\.SH/ {on = 0} on' "$page"; }
+described=$(section オプション)
+summary=$(section "SUMMARY (English)")
 for option in "${options[@]}"; do
   grep -qE -- "(^| )$option( |$)" "$completion" || fail "the completion lacks $option"
-  grep -qF -- "${option//-/\\-}" "$page" || fail "the manual page lacks $option"
+  grep -qF -- "${option//-/\\-}" <<<"$described" || fail "the manual page describes no $option"
+  grep -qF -- "${option//-/\\-}" <<<"$summary" || fail "the manual page's summary lacks $option"
 done
 
 warnings=$(LANG=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
