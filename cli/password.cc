@@ -30,6 +30,19 @@ void Convert(std::string& text, TextEncoding from, Converted& converted) {
   SecureWipe(text);
 }
 
+// The encoding the option names; none for auto.
+std::optional<TextEncoding> NamedEncoding(PasswordEncoding option) {
+  switch (option) {
+    case PasswordEncoding::Utf8:
+      return TextEncoding::Utf8;
+    case PasswordEncoding::Cp932:
+      return TextEncoding::Cp932;
+    case PasswordEncoding::Auto:
+      break;
+  }
+  return std::nullopt;
+}
+
 TextEncoding TypedEncoding(PasswordEncoding option) {
   return PasswordEncodingOfTyped(option, platform::UserEncodingIsUtf8(),
                                  platform::kTypedTextIsCharacters);
@@ -110,28 +123,14 @@ std::string_view WithoutLineBreak(std::string_view line) {
 }
 
 platform::TextEncoding PasswordEncodingOfFile(PasswordEncoding option, bool byteOrderMark) {
-  switch (option) {
-    case PasswordEncoding::Utf8:
-      return TextEncoding::Utf8;
-    case PasswordEncoding::Cp932:
-      return TextEncoding::Cp932;
-    case PasswordEncoding::Auto:
-      break;
-  }
+  if (const auto named = NamedEncoding(option)) return *named;
   return byteOrderMark ? TextEncoding::Utf8 : TextEncoding::Guess;
 }
 
 platform::TextEncoding PasswordEncodingOfTyped(PasswordEncoding option, bool userEncodingIsUtf8,
                                                bool typedAsCharacters) {
   if (typedAsCharacters) return TextEncoding::User;
-  switch (option) {
-    case PasswordEncoding::Utf8:
-      return TextEncoding::Utf8;
-    case PasswordEncoding::Cp932:
-      return TextEncoding::Cp932;
-    case PasswordEncoding::Auto:
-      break;
-  }
+  if (const auto named = NamedEncoding(option)) return *named;
   return userEncodingIsUtf8 ? TextEncoding::Guess : TextEncoding::User;
 }
 
