@@ -20,7 +20,8 @@ size_t Utf8SequenceLength(std::string_view text) {
   size_t length = 0;
   // The second byte's range is narrower after some leads: that is what rules out overlong
   // forms, surrogates and code points above U+10FFFF.
-  unsigned char low = 0x80, high = 0xBF;
+  unsigned char low = 0x80;
+  unsigned char high = 0xBF;
   if (InRange(lead, 0xC2, 0xDF)) {
     length = 2;
   } else if (InRange(lead, 0xE0, 0xEF)) {
