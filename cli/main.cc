@@ -8,6 +8,7 @@
 #include "cli/batch.h"
 #include "cli/messages.h"
 #include "cli/options.h"
+#include "cli/output_folder.h"
 #include "cli/password.h"
 #include "platform/console.h"
 #include "platform/dll_search.h"
@@ -20,27 +21,16 @@ using platform::ConsoleStream;
 
 int RunDecoder(const Options& options) {
   ConsoleSink sink;
-  if (options.outputFolder) {
-    switch (platform::QueryPathKind(*options.outputFolder)) {
-      case platform::PathKind::Directory:
-        break;
-      case platform::PathKind::Missing:
-        sink.Error(messages::OutputFolderMissing(*options.outputFolder));
-        return kExitFailure;
-      case platform::PathKind::File:
-      case platform::PathKind::Other:
-        sink.Error(messages::OutputFolderNotAFolder(*options.outputFolder));
-        return kExitFailure;
-    }
-  }
+  const FolderCheck folder = CheckOutputFolder(options, sink);
+  if (!folder.proceed) return folder.exitCode;
 
   const InputList inputs =
       CollectInputs(options.inputs, options.recursive, options.verbosity, sink);
-  if (inputs.files.empty()) return inputs.exitCode;
+  if (inputs.files.empty()) return std::max(inputs.exitCode, folder.exitCode);
   // A request that came while folders were searched would not interrupt the prompt's read.
   if (platform::InterruptRequested()) platform::ExitForInterrupt();
 
-  PasswordOutcome password = AcquirePassword(options.passwordFile);
+  PasswordOutcome password = AcquirePassword(options.passwordFile, options.passwordEncoding);
   if (password.interrupted) platform::ExitForInterrupt();
   if (!password.password) {
     sink.Error(password.error);
@@ -56,7 +46,7 @@ int RunDecoder(const Options& options) {
     password.password.reset();
     platform::ExitForInterrupt();
   }
-  return std::max(batch.exitCode, inputs.exitCode);
+  return std::max({batch.exitCode, inputs.exitCode, folder.exitCode});
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 #pragma once
-// Every text vellunora-decode shows, in one place. Japanese in the dialog's own voice (its
-// failure message keeps the dialog's spelling 複号化), UTF-8 in the POSIX build and code page
-// 932 bytes in the Windows build. Lines end with "\n". The names of files and folders, and
+// Every text vellunora-decode shows, in one place. Japanese, with the words a Japanese user
+// expects (復号, パスワード as the dialog's label says) rather than the dialog's own spelling,
+// which only the dialog keeps; UTF-8 in the POSIX build and code page 932 bytes in the Windows
+// build. Lines end with "\n". The names of files and folders, and
 // arguments quoted back, go into a line as ShownName (cli/shown_name.h) shows them.
 
 #include <cstdint>
@@ -21,6 +22,7 @@ extern const char kDescription[];
 extern const char kFooter[];
 extern const char kFilesHelp[];
 extern const char kPasswordFileHelp[];
+extern const char kPasswordEncodingHelp[];
 extern const char kOutputHelp[];
 extern const char kRecursiveHelp[];
 extern const char kKeepHelp[];
@@ -45,7 +47,11 @@ std::string OptionsConflict(std::string_view first, std::string_view second);
 std::string NoInputs();
 std::string OutputFolderMissing(std::string_view folder);
 std::string OutputFolderNotAFolder(std::string_view folder);
+// The dry run (-t with -o): whether the output folder can take a new file.
+std::string OutputFolderUnwritable(std::string_view folder, platform::SystemError error);
+std::string OutputFolderWritable(std::string_view folder);
 std::string CommandLineError(std::string_view detail);
+std::string UnknownPasswordEncoding(std::string_view name);
 
 // Password errors.
 std::string NoPasswordSource();
@@ -56,7 +62,8 @@ std::string PasswordFileEmpty(std::string_view path);
 std::string PasswordInputEmpty();
 std::string PasswordLineTooLong(size_t limit);
 std::string PasswordTerminalFailed(platform::SystemError error);
-std::string PasswordConversionFailed(const platform::Cp932Text& conversion);
+// encodingChosen: --password-encoding could have read the password otherwise.
+std::string PasswordConversionFailed(const platform::Cp932Text& conversion, bool encodingChosen);
 
 // Input collection.
 std::string FolderUnreadable(std::string_view folder, platform::SystemError error);

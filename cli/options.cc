@@ -2,6 +2,9 @@
 
 #include <CLI/CLI.hpp>
 
+#include <memory>
+#include <optional>
+
 #include "cli/messages.h"
 #include "platform/path_text.h"
 
@@ -16,8 +19,20 @@ ParsedCommandLine Outcome(Action action, std::string text) {
   return parsed;
 }
 
+// Shows an option's argument by its name alone ("-j,--jobs N"): CLI11 would add its notes on
+// the type and range ("N:UINT in [1 - 64]"), in English, which the description gives in words.
+class PlainFormatter : public CLI::Formatter {
+ public:
+  std::string make_option_opts(const CLI::Option* option) const override {
+    if (option->get_type_size() == 0) return {};
+    const std::string name = option->get_type_name();
+    return name.empty() ? std::string() : " " + name.substr(0, name.find(':'));
+  }
+};
+
 void UseJapaneseLabels(CLI::App& app) {
-  auto formatter = app.get_formatter();
+  auto formatter = std::make_shared<PlainFormatter>();
+  app.formatter(formatter);
   formatter->label("Usage", messages::kUsageLabel);
   formatter->label("OPTIONS", messages::kOptionsLabel);
   formatter->label("Options", messages::kOptionsLabel);
@@ -31,7 +46,18 @@ struct Flags {
   bool quiet = false;
   bool verbose = false;
   bool noSync = false;
+  std::string passwordEncoding = "auto";
 };
+
+std::optional<PasswordEncoding> PasswordEncodingNamed(std::string name) {
+  for (char& c : name) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  if (name == "auto") return PasswordEncoding::Auto;
+  if (name == "utf-8" || name == "utf8") return PasswordEncoding::Utf8;
+  if (name == "cp932") return PasswordEncoding::Cp932;
+  return std::nullopt;
+}
 
 // The pairs that ask for two contradicting things; checked here rather than by CLI11 so that
 // the message is the program's own.
@@ -44,7 +70,6 @@ std::optional<std::string> Conflict(const Options& options, const Flags& flags) 
   const Pair pairs[] = {
       {flags.toStandardOutput && flags.checkOnly, "-c", "-t"},
       {flags.toStandardOutput && options.outputFolder.has_value(), "-c", "-o"},
-      {flags.checkOnly && options.outputFolder.has_value(), "-t", "-o"},
       {flags.quiet && flags.verbose, "-q", "-v"},
   };
   for (const Pair& pair : pairs) {
@@ -79,6 +104,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
   app.add_option("FILE", options.inputs, messages::kFilesHelp)->type_name("");
   app.add_option("-p,--password-file", options.passwordFile, messages::kPasswordFileHelp)
       ->type_name("FILE");
+  app.add_option("--password-encoding", flags.passwordEncoding, messages::kPasswordEncodingHelp)
+      ->type_name("ENC");
   app.add_option("-o,--output", options.outputFolder, messages::kOutputHelp)->type_name("DIR");
   app.add_flag("-r,--recursive", options.recursive, messages::kRecursiveHelp);
   app.add_flag("-k,--keep", options.keepInputs, messages::kKeepHelp);
@@ -111,6 +138,11 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
   if (auto conflict = Conflict(options, flags)) {
     return Outcome(Action::UsageError, std::move(*conflict));
   }
+  const auto encoding = PasswordEncodingNamed(flags.passwordEncoding);
+  if (!encoding) {
+    return Outcome(Action::UsageError, messages::UnknownPasswordEncoding(flags.passwordEncoding));
+  }
+  options.passwordEncoding = *encoding;
   if (options.inputs.empty()) return Outcome(Action::UsageError, messages::NoInputs());
 
   if (flags.toStandardOutput) options.mode = RunMode::ToStandardOutput;

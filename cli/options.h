@@ -17,10 +17,14 @@ enum class RunMode {
 
 enum class Verbosity { Quiet, Normal, Verbose };
 
+// What the bytes of the password are in (password.h says where each is applied).
+enum class PasswordEncoding { Auto, Utf8, Cp932 };
+
 struct Options {
   std::vector<std::string> inputs;          // files and folders, as given (on Windows with
                                             // "/" turned into the backslash)
   std::optional<std::string> passwordFile;  // "-" is standard input
+  PasswordEncoding passwordEncoding = PasswordEncoding::Auto;
   std::optional<std::string> outputFolder;  // none: each input's own folder
   RunMode mode = RunMode::Decrypt;
   Verbosity verbosity = Verbosity::Normal;

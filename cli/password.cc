@@ -8,11 +8,14 @@
 
 namespace {
 
+using platform::TextEncoding;
+
 // A password on its way: code page 932 bytes, or why there are none.
 struct Converted {
   platform::Cp932Text text;
   std::string error;
   bool interrupted = false;
+  bool encodingChosen = false;  // --password-encoding could have read it otherwise
 
   ~Converted() { SecureWipe(text.bytes); }
 };
@@ -22,12 +25,30 @@ void Fail(Converted& converted, std::string message) {
   if (platform::InterruptRequested()) converted.interrupted = true;
 }
 
-void ConvertUserText(std::string& userText, Converted& converted) {
-  converted.text = platform::UserTextToCp932(userText);
-  SecureWipe(userText);
+void Convert(std::string& text, TextEncoding from, Converted& converted) {
+  converted.text = platform::ToCp932(text, from);
+  SecureWipe(text);
 }
 
-void ReadFromFile(const std::string& path, Converted& converted) {
+// The encoding the option names; none for auto.
+std::optional<TextEncoding> NamedEncoding(PasswordEncoding option) {
+  switch (option) {
+    case PasswordEncoding::Utf8:
+      return TextEncoding::Utf8;
+    case PasswordEncoding::Cp932:
+      return TextEncoding::Cp932;
+    case PasswordEncoding::Auto:
+      break;
+  }
+  return std::nullopt;
+}
+
+TextEncoding TypedEncoding(PasswordEncoding option) {
+  return PasswordEncodingOfTyped(option, platform::UserEncodingIsUtf8(),
+                                 platform::kTypedTextIsCharacters);
+}
+
+void ReadFromFile(const std::string& path, PasswordEncoding option, Converted& converted) {
   const bool standardInput = path == "-";
   auto read = standardInput ? platform::ReadStandardInputLine(kPasswordLineLimit)
                             : platform::ReadFirstLineOfFile(path, kPasswordLineLimit);
@@ -42,7 +63,8 @@ void ReadFromFile(const std::string& path, Converted& converted) {
   // 932, and EF BB is no character of code page 932 either.
   constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
   std::string_view content = line;
-  if (content.starts_with(kByteOrderMark)) content.remove_prefix(kByteOrderMark.size());
+  const bool byteOrderMark = content.starts_with(kByteOrderMark);
+  if (byteOrderMark) content.remove_prefix(kByteOrderMark.size());
   // A cut line would give a wrong key without a word; refuse it instead.
   if (line.size() >= kPasswordLineLimit && line.back() != '\n') {
     Fail(converted, messages::PasswordLineTooLong(kPasswordLineLimit));
@@ -53,16 +75,18 @@ void ReadFromFile(const std::string& path, Converted& converted) {
                                   : messages::PasswordFileEmpty(path));
   } else {
     std::string text(WithoutLineBreak(content));
-    ConvertUserText(text, converted);
+    converted.encodingChosen = true;
+    Convert(text, PasswordEncodingOfFile(option, byteOrderMark), converted);
   }
   SecureWipe(line);
 }
 
-void ReadFromTerminal(Converted& converted) {
+void ReadFromTerminal(PasswordEncoding option, Converted& converted) {
   platform::PromptResult prompt = platform::ReadHiddenLine(messages::kPasswordPrompt);
   switch (prompt.status) {
     case platform::PromptStatus::Read:
-      ConvertUserText(prompt.line, converted);
+      converted.encodingChosen = !platform::kTypedTextIsCharacters;
+      Convert(prompt.line, TypedEncoding(option), converted);
       return;
     case platform::PromptStatus::NoTerminal:
       Fail(converted, messages::NoPasswordSource());
@@ -98,16 +122,32 @@ std::string_view WithoutLineBreak(std::string_view line) {
   return line;
 }
 
-PasswordOutcome AcquirePassword(const std::optional<std::string>& passwordFile) {
+platform::TextEncoding PasswordEncodingOfFile(PasswordEncoding option, bool byteOrderMark) {
+  if (const auto named = NamedEncoding(option)) return *named;
+  return byteOrderMark ? TextEncoding::Utf8 : TextEncoding::Guess;
+}
+
+platform::TextEncoding PasswordEncodingOfTyped(PasswordEncoding option, bool userEncodingIsUtf8,
+                                               bool typedAsCharacters) {
+  if (typedAsCharacters) return TextEncoding::User;
+  if (const auto named = NamedEncoding(option)) return *named;
+  return userEncodingIsUtf8 ? TextEncoding::Guess : TextEncoding::User;
+}
+
+PasswordOutcome AcquirePassword(const std::optional<std::string>& passwordFile,
+                                PasswordEncoding encoding) {
   Converted converted;
   if (passwordFile) {
-    ReadFromFile(*passwordFile, converted);
-  } else if (auto variable = platform::TakeEnvironmentSecretAsCp932(kPasswordVariable)) {
+    ReadFromFile(*passwordFile, encoding, converted);
+  } else if (auto variable =
+                 platform::TakeEnvironmentSecretAsCp932(kPasswordVariable, TypedEncoding(encoding))) {
     converted.text.bytes.swap(variable->bytes);
     converted.text.error = variable->error;
     converted.text.character = variable->character;
+    converted.text.readAs = variable->readAs;
+    converted.encodingChosen = !platform::kTypedTextIsCharacters;
   } else {
-    ReadFromTerminal(converted);
+    ReadFromTerminal(encoding, converted);
   }
 
   PasswordOutcome outcome;
@@ -116,7 +156,7 @@ PasswordOutcome AcquirePassword(const std::optional<std::string>& passwordFile) 
   if (!converted.error.empty()) {
     outcome.error = std::move(converted.error);
   } else if (converted.text.error != platform::TextError::None) {
-    outcome.error = messages::PasswordConversionFailed(converted.text);
+    outcome.error = messages::PasswordConversionFailed(converted.text, converted.encodingChosen);
   } else {
     outcome.password.emplace(converted.text.bytes);
   }

@@ -1,5 +1,7 @@
 #include "cli/shown_name.h"
 
+#include "platform/text_encoding.h"
+
 namespace {
 
 bool InRange(unsigned char byte, unsigned char low, unsigned char high) {
@@ -8,34 +10,6 @@ bool InRange(unsigned char byte, unsigned char low, unsigned char high) {
 
 unsigned char ByteAt(std::string_view text, size_t index) {
   return static_cast<unsigned char>(text[index]);
-}
-
-// Length of the well-formed UTF-8 sequence text starts with (Unicode's table 3-7), else 0.
-size_t Utf8Length(std::string_view text) {
-  const unsigned char lead = ByteAt(text, 0);
-  if (lead < 0x80) return 1;
-  size_t length = 0;
-  // The second byte's range is narrower after some leads: that is what rules out overlong
-  // forms, surrogates and code points above U+10FFFF.
-  unsigned char low = 0x80, high = 0xBF;
-  if (InRange(lead, 0xC2, 0xDF)) {
-    length = 2;
-  } else if (InRange(lead, 0xE0, 0xEF)) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
-  } else if (InRange(lead, 0xF0, 0xF4)) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    return 0;
-  }
-  if (text.size() < length || !InRange(ByteAt(text, 1), low, high)) return 0;
-  for (size_t i = 2; i < length; ++i) {
-    if (!InRange(ByteAt(text, i), 0x80, 0xBF)) return 0;
-  }
-  return length;
 }
 
 // Length of the code page 932 character text starts with, else 0.
@@ -72,7 +46,8 @@ std::string ShownName(std::string_view name, LineEncoding encoding) {
   size_t index = 0;
   while (index < name.size()) {
     const std::string_view rest = name.substr(index);
-    const size_t length = encoding == LineEncoding::Utf8 ? Utf8Length(rest) : Cp932Length(rest);
+    const size_t length =
+        encoding == LineEncoding::Utf8 ? platform::Utf8SequenceLength(rest) : Cp932Length(rest);
     if (length == 0) {
       // Only the first byte: the next one may begin a character of its own.
       AppendEscaped(shown, rest.substr(0, 1));

@@ -35,6 +35,11 @@ class HeldOutput {
   // that; on Windows it keeps the folder's inherited permissions.
   static Result<HeldOutput> Create(const std::string& finalPath, const File& source);
 
+  // Whether folder can take a new output: one is made there as Create makes it (an unnamed
+  // file, or a temporary one that goes when it is closed) and discarded at once, which leaves
+  // the folder as it was. 0 when it could, else the system's reason.
+  static SystemError ProbeFolder(const std::string& folder);
+
   File& file() { return file_; }
 
   // Forces the data to the disk (when sync), gives the file finalPath and closes it. With
@@ -44,12 +49,19 @@ class HeldOutput {
   SystemError Commit(bool sync, bool replaceExisting);
 
  private:
+  // The final name a probe's file stands in for: as long as a usual output's, so its temporary
+  // name is as long too.
+  static constexpr char kProbeName[] = "LOG0001.CSV";
+
   void Discard();
 #ifdef _WIN32
   static Result<File> CreateBeside(const std::string& finalPath, unsigned long flags,
                                    std::string& path);
   static SystemError CommitCopy(File& source, const std::string& finalPath, bool sync,
                                 bool replaceExisting);
+#else
+  // Opens the file of an output whose finalPath_ is set: unnamed where the system allows.
+  SystemError OpenBeside();
 #endif
 
   File file_;

@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/directory.h"
 #include "platform/fault_injection.h"
 #include "platform/held_output.h"
 #include "platform/posix_calls.h"
@@ -56,49 +57,56 @@ SystemError LinkUnnamed(int descriptor, const std::string& path) {
 
 }  // namespace
 
-Result<HeldOutput> HeldOutput::Create(const std::string& finalPath, const File& source) {
-  if (const auto injected = fault::Take(fault::Operation::Create)) {
-    return {std::nullopt, injected.error};
-  }
-  const size_t nameStart = FileNameStart(finalPath);
-  const std::string folder = nameStart == 0 ? "." : finalPath.substr(0, nameStart);
-  HeldOutput output;
-  output.finalPath_ = finalPath;
+SystemError HeldOutput::OpenBeside() {
+  const size_t nameStart = FileNameStart(finalPath_);
+  const std::string folder = nameStart == 0 ? "." : finalPath_.substr(0, nameStart);
   if (CanNameUnnamedFiles()) {
     File unnamed(RetryOnInterrupt([&] {
                    return open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
                  }),
                  true);
     // EISDIR: a kernel from before unnamed files; EOPNOTSUPP: a file system without them.
-    if (!unnamed.IsOpen() && errno != EISDIR && errno != EOPNOTSUPP) {
-      return {std::nullopt, LastPosixError()};
-    }
-    output.file_ = std::move(unnamed);
+    if (!unnamed.IsOpen() && errno != EISDIR && errno != EOPNOTSUPP) return LastPosixError();
+    file_ = std::move(unnamed);
   }
-  if (!output.file_.IsOpen()) {
-    // The fallback: a named file, removed on every way out but a kill.
-    const std::string_view finalName = std::string_view(finalPath).substr(nameStart);
-    for (int attempt = 0; attempt < 100 && !output.file_.IsOpen(); ++attempt) {
-      std::string candidate =
-          finalPath.substr(0, nameStart) + TemporaryNameFor(finalName, RandomForTemporaryName());
-      File named(RetryOnInterrupt([&] {
-                   return open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-                 }),
-                 true);
-      if (named.IsOpen()) {
-        output.file_ = std::move(named);
-        output.temporaryPath_ = std::move(candidate);
-      } else if (errno != EEXIST) {
-        return {std::nullopt, LastPosixError()};
-      }
+  if (file_.IsOpen()) return 0;
+  // The fallback: a named file, removed on every way out but a kill.
+  const std::string_view finalName = std::string_view(finalPath_).substr(nameStart);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string candidate =
+        finalPath_.substr(0, nameStart) + TemporaryNameFor(finalName, RandomForTemporaryName());
+    File named(RetryOnInterrupt([&] {
+                 return open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+               }),
+               true);
+    if (named.IsOpen()) {
+      file_ = std::move(named);
+      temporaryPath_ = std::move(candidate);
+      return 0;
     }
-    if (!output.file_.IsOpen()) return {std::nullopt, static_cast<SystemError>(EEXIST)};
+    if (errno != EEXIST) return LastPosixError();
   }
+  return EEXIST;
+}
+
+Result<HeldOutput> HeldOutput::Create(const std::string& finalPath, const File& source) {
+  if (const auto injected = fault::Take(fault::Operation::Create)) {
+    return {std::nullopt, injected.error};
+  }
+  HeldOutput output;
+  output.finalPath_ = finalPath;
+  if (const SystemError error = output.OpenBeside()) return {std::nullopt, error};
   const auto injected = fault::Take(fault::Operation::Guard);
   const SystemError matched =
       injected ? injected.error : MatchPermissions(output.file_.descriptor_, source.descriptor_);
   if (matched != 0) return {std::nullopt, matched};
   return {std::move(output), 0};
+}
+
+SystemError HeldOutput::ProbeFolder(const std::string& folder) {
+  HeldOutput probe;
+  probe.finalPath_ = JoinPath(folder, kProbeName);
+  return probe.OpenBeside();
 }
 
 SystemError HeldOutput::Commit(bool sync, bool replaceExisting) {

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/directory.h"
 #include "platform/fault_injection.h"
 #include "platform/held_output.h"
 #include "platform/retry_win.h"
@@ -130,6 +131,12 @@ Result<HeldOutput> HeldOutput::Create(const std::string& finalPath, const File&)
     return {std::nullopt, injected.error};
   }
   return {std::move(output), 0};
+}
+
+SystemError HeldOutput::ProbeFolder(const std::string& folder) {
+  std::string path;
+  // Created to be deleted when its handle closes, which it does here at once.
+  return CreateBeside(JoinPath(folder, kProbeName), FILE_FLAG_DELETE_ON_CLOSE, path).error;
 }
 
 // Gives a copy of source (whole and flushed) the name finalPath, for file systems without hard

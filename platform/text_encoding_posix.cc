@@ -93,11 +93,27 @@ char32_t CodePointAt(const std::vector<char>& utf32, size_t index) {
   return value;
 }
 
+std::string CodesetOf(TextEncoding encoding) {
+  switch (encoding) {
+    case TextEncoding::Utf8:
+      return "UTF-8";
+    case TextEncoding::Cp932:
+      return "CP932";
+    case TextEncoding::User:
+    case TextEncoding::Guess:
+      break;
+  }
+  return UserCodeset();
+}
+
 }  // namespace
 
-Cp932Text UserTextToCp932(std::string_view text) {
+bool UserEncodingIsUtf8() { return UserCodeset() == "UTF-8"; }
+
+Cp932Text ToCp932(std::string_view text, TextEncoding from) {
   Cp932Text result;
-  const std::string codeset = UserCodeset();
+  result.readAs = from == TextEncoding::Guess ? GuessedEncoding(text) : from;
+  const std::string codeset = CodesetOf(result.readAs);
   const Converter toUnicode("UTF-32LE", codeset.c_str());
   const Converter toCp932("CP932", "UTF-32LE");
   if (!toUnicode.IsOpen() || !toCp932.IsOpen()) {
@@ -130,10 +146,10 @@ Cp932Text UserTextToCp932(std::string_view text) {
   return result;
 }
 
-std::optional<Cp932Text> TakeEnvironmentSecretAsCp932(const char* name) {
+std::optional<Cp932Text> TakeEnvironmentSecretAsCp932(const char* name, TextEncoding from) {
   char* value = std::getenv(name);
   if (value == nullptr) return std::nullopt;
-  Cp932Text result = UserTextToCp932(value);
+  Cp932Text result = ToCp932(value, from);
   // The value lives in the environment block the process started with (which
   // /proc/<pid>/environ shows) or in memory setenv() gave it; either way it is writable.
   explicit_bzero(value, std::strlen(value));

@@ -102,9 +102,29 @@ void WipeText(std::wstring& text) {
 
 }  // namespace windows
 
-Cp932Text UserTextToCp932(std::string_view text) {
+namespace {
+
+unsigned CodePageOf(TextEncoding encoding) {
+  switch (encoding) {
+    case TextEncoding::Utf8:
+      return CP_UTF8;
+    case TextEncoding::Cp932:
+      return kCodePage932;
+    case TextEncoding::User:
+    case TextEncoding::Guess:
+      break;
+  }
+  return windows::UserCodePage();
+}
+
+}  // namespace
+
+bool UserEncodingIsUtf8() { return windows::UserCodePage() == CP_UTF8; }
+
+Cp932Text ToCp932(std::string_view text, TextEncoding from) {
   Cp932Text result;
-  const unsigned codePage = windows::UserCodePage();
+  result.readAs = from == TextEncoding::Guess ? GuessedEncoding(text) : from;
+  const unsigned codePage = CodePageOf(result.readAs);
   if (!IsValidCodePage(codePage)) {
     result.error = TextError::NoConverter;
     return result;
@@ -125,7 +145,7 @@ Cp932Text UserTextToCp932(std::string_view text) {
   return result;
 }
 
-std::optional<Cp932Text> TakeEnvironmentSecretAsCp932(const char* name) {
+std::optional<Cp932Text> TakeEnvironmentSecretAsCp932(const char* name, TextEncoding) {
   std::wstring wideName;
   for (const char* c = name; *c != '\0'; ++c) wideName.push_back(static_cast<wchar_t>(*c));
 

@@ -53,6 +53,15 @@ TEST(ParseCommandLine, TakesEveryOptionIntoThePlainStruct) {
       {{"--stdout", "a.$S$"}, with([](Options& o) { o.mode = RunMode::ToStandardOutput; })},
       {{"-t", "a.$S$"}, with([](Options& o) { o.mode = RunMode::CheckPassword; })},
       {{"--test", "a.$S$"}, with([](Options& o) { o.mode = RunMode::CheckPassword; })},
+      {{"-t", "-o", "out", "a.$S$"}, with([](Options& o) {
+         o.mode = RunMode::CheckPassword;
+         o.outputFolder = "out";
+       })},
+      {{"--password-encoding", "UTF-8", "a.$S$"},
+       with([](Options& o) { o.passwordEncoding = PasswordEncoding::Utf8; })},
+      {{"--password-encoding=cp932", "a.$S$"},
+       with([](Options& o) { o.passwordEncoding = PasswordEncoding::Cp932; })},
+      {{"--password-encoding", "auto", "a.$S$"}, with([](Options&) {})},
       {{"--no-sync", "a.$S$"}, with([](Options& o) { o.syncToDisk = false; })},
       {{"-q", "a.$S$"}, with([](Options& o) { o.verbosity = Verbosity::Quiet; })},
       {{"--verbose", "a.$S$"}, with([](Options& o) { o.verbosity = Verbosity::Verbose; })},
@@ -76,6 +85,7 @@ TEST(ParseCommandLine, TakesEveryOptionIntoThePlainStruct) {
     EXPECT_EQ(o.keepInputs, c.expected.keepInputs) << shown;
     EXPECT_EQ(o.replaceExisting, c.expected.replaceExisting) << shown;
     EXPECT_EQ(o.syncToDisk, c.expected.syncToDisk) << shown;
+    EXPECT_EQ(o.passwordEncoding, c.expected.passwordEncoding) << shown;
   }
 }
 
@@ -233,7 +243,7 @@ TEST(RunBatch, InterruptionBetweenFilesLeavesTheRestUntouched) {
   // The request arrives while the first file's result is reported (after the path's line).
   batch.interrupted = [&] {
     return std::any_of(batch.sink.infos.begin(), batch.sink.infos.end(),
-                       [](const std::string& line) { return line.ends_with("複号化しました。\n"); });
+                       [](const std::string& line) { return line.ends_with("復号しました。\n"); });
   };
   const BatchOutcome outcome = RunBatch(batch.Job(), batch.inputs);
   EXPECT_TRUE(outcome.interrupted);

@@ -247,10 +247,10 @@ TEST(VellunoraDecode, EachFailureIsOneLineNamingFileAndReason) {
     const char* shown = nullptr;  // the name as the line shows it, when not as it is
   };
   const Case cases[] = {
-      {"wrong.$S$", "暗号パスが違います。", 2, false,
+      {"wrong.$S$", "パスワードが違います。", 2, false,
        [](const TempFolder&, const std::string& p) { WriteFileBytes(p, Log(64, 1, "x")); }},
       // A line break in a name must not start a line of its own.
-      {"forged\nvellunora-decode: ok.$S$", "暗号パスが違います。", 2, false,
+      {"forged\nvellunora-decode: ok.$S$", "パスワードが違います。", 2, false,
        [](const TempFolder&, const std::string& p) { WriteFileBytes(p, Log(64, 1, "x")); },
        "forged\\x0Avellunora-decode: ok.$S$"},
       {"empty.$S$", "ファイルが空です。", 1, false,
@@ -355,7 +355,7 @@ TEST(VellunoraDecode, LockedInputIsReportedUnreadableAndKept) {
   const RunResult run = RunWithPassword({log.path});
   close(holder);
   EXPECT_EQ(run.exitCode, 1);
-  EXPECT_NE(run.err.find(log.path + ": 複号化に失敗しました。ファイルを読めません"),
+  EXPECT_NE(run.err.find(log.path + ": 復号に失敗しました。ファイルを読めません"),
             std::string::npos)
       << run.err;
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"busy.$S$"});
@@ -429,11 +429,51 @@ TEST(VellunoraDecode, TestModeWritesAndDeletesNothing) {
   EXPECT_EQ(RunWithPassword({"-t", good.path}).exitCode, 0);
   const RunResult both = RunWithPassword({"--test", "-v", folder.path()});
   EXPECT_EQ(both.exitCode, 2);
-  EXPECT_NE(both.err.find(good.path + ": 暗号パスは正しいです。"), std::string::npos) << both.err;
-  EXPECT_NE(both.err.find(folder / "bad.$S$: 暗号パスが違います。"), std::string::npos);
+  EXPECT_NE(both.err.find(good.path + ": パスワードは正しいです。"), std::string::npos) << both.err;
+  EXPECT_NE(both.err.find(folder / "bad.$S$: パスワードが違います。"), std::string::npos);
   EXPECT_EQ(both.out, "");
   EXPECT_EQ(folder.Names(), before);
   EXPECT_EQ(ReadFileBytes(good.path), good.cipher);
+}
+
+// -t with -o is a dry run of the whole: each password, and whether the output folder can take
+// a new file. Every check is made and reported, whatever another one found.
+TEST(VellunoraDecode, TestModeWithOutputFolderChecksTheFolderToo) {
+  struct Case {
+    const char* what;
+    std::string output;     // "@name": that folder in the test's folder
+    std::string password;   // the run's
+    const char* folderLine;  // after the folder's name
+    int exitCode;
+  };
+  const Case cases[] = {
+      {"a folder that can take a file", "@out", kPassword, " に新しいファイルを作れます。", 0},
+      {"wrong password", "@out", "other", " に新しいファイルを作れます。", 2},
+      // No file can be made there, even by root.
+      {"a folder of the kernel's", "/proc", kPassword, " に新しいファイルを作れません（", 1},
+      {"no such folder", "@none", kPassword, " がありません。", 1},
+      {"a file", "@good.$S$", "other", " はフォルダーではありません。", 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempFolder folder;
+    mkdir((folder / "out").c_str(), 0777);
+    const LogFile good = WriteLog(folder, "good.$S$");
+    const std::string output = c.output[0] == '@' ? folder / c.output.substr(1) : c.output;
+    const auto before = folder.Names();
+    const RunResult run = RunWithPassword({"-t", "-v", "-o", output, good.path}, c.password);
+    EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
+    const std::string folderLine = "vellunora-decode: 出力先" +
+                                   std::string(c.output == "@good.$S$" ? " " : "フォルダー ") +
+                                   output + c.folderLine;
+    EXPECT_TRUE(run.err.starts_with(folderLine)) << run.err;
+    EXPECT_NE(run.err.find(good.path + (c.password == kPassword ? ": パスワードは正しいです。"
+                                                                 : ": パスワードが違います。")),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(folder.Names(), before);
+    EXPECT_TRUE(std::filesystem::is_empty(folder / "out"));
+  }
 }
 
 TEST(VellunoraDecode, OutputOptionPutsOutputsInThatFolder) {
@@ -510,7 +550,7 @@ TEST(VellunoraDecode, VerboseNamesTheCipherPathOnceThenEachFile) {
     if (!c.setting.empty()) environment.push_back("VELLUNORA_BLOWFISH_PATH=" + c.setting);
     const RunResult run = RunDecoder({{"-v", "-k", "-j", "1", folder.path()}, environment, "", {}});
     EXPECT_EQ(run.exitCode, 0);
-    const std::string prefix = "vellunora-decode: 複号化の方式: ";
+    const std::string prefix = "vellunora-decode: 復号の方式: ";
     ASSERT_TRUE(run.err.starts_with(prefix)) << run.err;
     const std::string shown = run.err.substr(prefix.size(), run.err.find('\n') - prefix.size());
     if (!c.shown.empty()) {
@@ -518,9 +558,9 @@ TEST(VellunoraDecode, VerboseNamesTheCipherPathOnceThenEachFile) {
     }
     EXPECT_NE(std::find(available.begin(), available.end(), shown), available.end()) << shown;
     EXPECT_EQ(run.err.substr(run.err.find('\n') + 1),
-              "vellunora-decode: " + first.path + " -> " + folder / "a.CSV" + ": 複号化しました。\n" +
+              "vellunora-decode: " + first.path + " -> " + folder / "a.CSV" + ": 復号しました。\n" +
                   "vellunora-decode: " + second.path + " -> " + folder / "b.CSV" +
-                  ": 複号化しました。\n");
+                  ": 復号しました。\n");
     EXPECT_EQ(ReadFileBytes(folder / "b.CSV"), second.plain);
   }
 }
@@ -544,7 +584,22 @@ TEST(VellunoraDecode, PasswordComesFromFileStandardInputOrEnvironmentInThatOrder
   };
   const std::string right = kPassword;
   const std::string mark = "\xEF\xBB\xBF";
+  // "パスワード" as the dialog digests it, and as a UTF-8 editor saves it.
+  const std::string cp932 = "\x83\x70\x83\x58\x83\x8f\x81\x5b\x83\x68";
+  const std::string utf8 = "パスワード";
+  // "ﾃｽ" in code page 932 happens to be valid UTF-8 ("ý"): only the option reads it right.
+  const std::string katakana = "\xC3\xBD";
   const Case cases[] = {
+      {"file in code page 932", cp932 + "\r\n", {"-p", "PWFILE"}, "", {}, cp932},
+      {"file in UTF-8 without a mark", utf8 + "\n", {"-p", "PWFILE"}, "", {}, cp932},
+      {"file in UTF-8, named", mark + utf8, {"-p", "PWFILE", "--password-encoding=utf-8"}, "", {},
+       cp932},
+      {"file in code page 932, named", katakana, {"-p", "PWFILE", "--password-encoding", "CP932"},
+       "", {}, katakana},
+      {"standard input in code page 932", "", {"-p", "-"}, cp932 + "\n", {}, cp932},
+      {"environment in code page 932", "", {}, "", {"VELLUNORA_PASSWORD=" + cp932}, cp932},
+      {"environment in UTF-8, named", "", {"--password-encoding", "utf-8"}, "",
+       {"VELLUNORA_PASSWORD=" + utf8}, cp932},
       {"file, LF", right + "\nsecond line\n", {"-p", "PWFILE"}, "", {}},
       {"file, CRLF", right + "\r\n", {"--password-file", "PWFILE"}, "", {}},
       {"file, byte-order mark", mark + right + "\r\n", {"-p", "PWFILE"}, "", {}},
@@ -576,7 +631,7 @@ TEST(VellunoraDecode, UnreadablePasswordFileIsAClearError) {
   const LogFile log = WriteLog(folder, "a.$S$");
   const RunResult run = RunDecoder({{"-p", folder / "none.txt", log.path}, {}, "", std::nullopt});
   EXPECT_EQ(run.exitCode, 1);
-  EXPECT_NE(run.err.find("暗号パスのファイル " + folder / "none.txt" + " を読めません"),
+  EXPECT_NE(run.err.find("パスワードのファイル " + folder / "none.txt" + " を読めません"),
             std::string::npos)
       << run.err;
   EXPECT_EQ(ReadFileBytes(log.path), log.cipher);
@@ -604,16 +659,21 @@ TEST(VellunoraDecode, PasswordThatCannotBeUsedIsAClearError) {
     std::string password;  // in the environment, or with -p on standard input
     std::string message;   // PWFILE: the path of an empty file
     std::vector<std::string> args = {};
+    bool hinted = false;  // a second line names --password-encoding
   };
   const Case cases[] = {
-      {"pass\xF0\x9F\x98\x80", "暗号パスの文字 U+1F600 はコードページ932で表せません。"},
-      {"pass\xFF", "暗号パスが、この環境の文字コードの文字として正しくありません。"},
-      {"", "標準入力から暗号パスを読めません（空です）。", {"-p", "-"}},
-      {"\xEF\xBB\xBF", "標準入力から暗号パスを読めません（空です）。", {"-p", "-"}},
+      {"pass\xF0\x9F\x98\x80", "パスワードの文字 U+1F600 はコードページ932で表せません。", {}, true},
+      // Not UTF-8, so taken as code page 932, where 0xFF is no character either.
+      {"pass\xFF", "パスワードが、コードページ932の文字として正しくありません。", {}, true},
+      {"\x83\x70\x83", "パスワードが、コードページ932の文字として正しくありません。", {}, true},
+      {"\x83\x70\x83\x58\n", "パスワードが、UTF-8 の文字として正しくありません。",
+       {"-p", "-", "--password-encoding", "utf-8"}, true},
+      {"", "標準入力からパスワードを読めません（空です）。", {"-p", "-"}},
+      {"\xEF\xBB\xBF", "標準入力からパスワードを読めません（空です）。", {"-p", "-"}},
       // Only the mark that starts the input is skipped.
-      {"\xEF\xBB\xBF\xEF\xBB\xBFpw\n", "暗号パスの文字 U+FEFF はコードページ932で表せません。",
-       {"-p", "-"}},
-      {"", "暗号パスのファイル PWFILE を読めません（空です）。", {"-p", "PWFILE"}},
+      {"\xEF\xBB\xBF\xEF\xBB\xBFpw\n", "パスワードの文字 U+FEFF はコードページ932で表せません。",
+       {"-p", "-"}, true},
+      {"", "パスワードのファイル PWFILE を読めません（空です）。", {"-p", "PWFILE"}},
   };
   for (const Case& c : cases) {
     TempFolder folder, passwordFolder;
@@ -629,8 +689,13 @@ TEST(VellunoraDecode, PasswordThatCannotBeUsedIsAClearError) {
     }
     const RunResult run = c.args.empty() ? RunWithPassword(args, c.password)
                                          : RunDecoder({args, {}, c.password, std::nullopt});
+    std::string expected = "vellunora-decode: " + message + "\n";
+    if (c.hinted) {
+      expected += "vellunora-decode: パスワードの文字コードは --password-encoding で選べます"
+                  "（auto、utf-8、cp932）。\n";
+    }
     EXPECT_EQ(run.exitCode, 1) << message;
-    EXPECT_EQ(run.err, "vellunora-decode: " + message + "\n");
+    EXPECT_EQ(run.err, expected);
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"a.$S$"});
   }
 }
@@ -640,7 +705,7 @@ TEST(VellunoraDecode, NoPasswordSourceAndNoTerminalIsAClearError) {
   const LogFile log = WriteLog(folder, "a.$S$");
   const RunResult run = RunDecoder({{log.path}, {}, "", std::nullopt});
   EXPECT_EQ(run.exitCode, 1);
-  EXPECT_NE(run.err.find("暗号パスがありません。"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("パスワードがありません。"), std::string::npos) << run.err;
   EXPECT_EQ(ReadFileBytes(log.path), log.cipher);
 }
 
@@ -697,8 +762,8 @@ TEST(VellunoraDecode, PromptsOnTheTerminalWithoutEchoAndShowsProgress) {
   int master = -1;
   const pid_t pid = StartOnTerminal({"-v", log.path}, master);
   ASSERT_GE(pid, 0);
-  const std::string prompt = ReadTerminalUntil(master, "暗号パス: ");
-  ASSERT_NE(prompt.find("暗号パス: "), std::string::npos) << prompt;
+  const std::string prompt = ReadTerminalUntil(master, "パスワード: ");
+  ASSERT_NE(prompt.find("パスワード: "), std::string::npos) << prompt;
   const std::string typed = std::string(kPassword) + "\n";
   ASSERT_EQ(write(master, typed.data(), typed.size()), static_cast<ssize_t>(typed.size()));
   const std::string rest = ReadTerminalUntil(master, "\x01");
@@ -708,7 +773,7 @@ TEST(VellunoraDecode, PromptsOnTheTerminalWithoutEchoAndShowsProgress) {
   EXPECT_EQ(EndOf(status).exitCode, 0) << rest;
   EXPECT_EQ(rest.find(kPassword), std::string::npos) << "the password was echoed: " << rest;
   EXPECT_NE(rest.find("100%"), std::string::npos) << rest;
-  EXPECT_NE(rest.find("複号化しました。"), std::string::npos) << rest;
+  EXPECT_NE(rest.find("復号しました。"), std::string::npos) << rest;
   EXPECT_EQ(ReadFileBytes(folder / "big.CSV"), log.plain);
 }
 
@@ -718,8 +783,8 @@ TEST(VellunoraDecode, CtrlCAtThePromptRestoresTheEchoAndDiesOfSigint) {
   int master = -1;
   const pid_t pid = StartOnTerminal({log.path}, master);
   ASSERT_GE(pid, 0);
-  const std::string prompt = ReadTerminalUntil(master, "暗号パス: ");
-  ASSERT_NE(prompt.find("暗号パス: "), std::string::npos) << prompt;
+  const std::string prompt = ReadTerminalUntil(master, "パスワード: ");
+  ASSERT_NE(prompt.find("パスワード: "), std::string::npos) << prompt;
   termios during{};
   ASSERT_EQ(tcgetattr(master, &during), 0);
   EXPECT_EQ(during.c_lflag & ECHO, 0u);
@@ -794,7 +859,7 @@ TEST(VellunoraDecode, UsageErrorsExitWithOneAndTouchNothing) {
     const char* message;
   };
   const Case cases[] = {
-      {{}, "複号化するファイルを指定してください。"},
+      {{}, "復号するファイルを指定してください。"},
       {{"-x", "FILE"}, "不明なオプションです: -x"},
       // As a glob may pass a file's name.
       {{"-\x1B[2J", "FILE"}, "不明なオプションです: -\\x1B[2J\n"},
@@ -802,6 +867,8 @@ TEST(VellunoraDecode, UsageErrorsExitWithOneAndTouchNothing) {
       {{"-c", "-t", "FILE"}, "-c と -t は一緒に使えません。"},
       {{"-c", "-o", "out", "FILE"}, "-c と -o は一緒に使えません。"},
       {{"-q", "-v", "FILE"}, "-q と -v は一緒に使えません。"},
+      {{"--password-encoding", "sjis", "FILE"},
+       "--password-encoding は auto、utf-8、cp932 のどれかです: sjis\n"},
       {{"FILE", "-p"}, "コマンド行が正しくありません"},
   };
   for (const Case& c : cases) {
@@ -823,9 +890,12 @@ TEST(VellunoraDecode, HelpAndVersionGoToStandardOutput) {
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_EQ(help.err, "");
     for (const char* option : {"--password-file", "--output", "--recursive", "--keep", "--force",
-                               "--stdout", "--test", "--no-sync", "--quiet", "--verbose"}) {
+                               "--stdout", "--test", "--no-sync", "--quiet", "--verbose",
+                               "--password-encoding ENC ", "--jobs N "}) {
       EXPECT_NE(help.out.find(option), std::string::npos) << option;
     }
+    // Arguments by their names alone, without the parser's notes on types and ranges.
+    EXPECT_EQ(help.out.find(" N:"), std::string::npos) << help.out;
   }
   const RunResult version = RunDecoder({{"--version"}, {}, "", std::nullopt});
   EXPECT_EQ(version.exitCode, 0);

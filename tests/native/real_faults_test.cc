@@ -414,7 +414,7 @@ TEST(DecoderUnderRealFaults, ImmutableInputIsDecryptedAndItsDeletionReported) {
 
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.err, kDecoderLinePrefix + log.input +
-                         ": 複号化しましたが、元のファイルを削除できません（" + ErrorText(EPERM) +
+                         ": 復号しましたが、元のファイルを削除できません（" + ErrorText(EPERM) +
                          "）。\n");
   EXPECT_EQ(DifferenceFrom(log.input, log.cipher), "");
   EXPECT_EQ(DifferenceFrom(log.output, log.plain), "");

@@ -236,11 +236,11 @@ bool DecoderLines::AnyFailure() const {
 std::vector<std::string> ReasonsForATakenFile(const std::string& inUse,
                                               const std::string& notFound) {
   return {
-      "複号化に失敗しました。ファイルを読めません" + inUse + "。",
-      "複号化に失敗しました。ファイルがありません。",
-      "複号化に失敗しました。ファイルを読めません" + notFound + "。",
+      "復号に失敗しました。ファイルを読めません" + inUse + "。",
+      "復号に失敗しました。ファイルがありません。",
+      "復号に失敗しました。ファイルを読めません" + notFound + "。",
       "がすでにあります（置き換えるには -f）。",
-      "複号化しましたが、元のファイルを削除できません" + notFound + "。",
+      "復号しましたが、元のファイルを削除できません" + notFound + "。",
   };
 }
 
@@ -258,7 +258,7 @@ void ReadDecoderLines(const std::string& err, const std::string& folder,
     std::string rest;
     for (size_t i = 0; i < logs.size(); ++i) {
       const std::string about = kDecoderLinePrefix + logs[i].input;
-      if (line == about + " -> " + logs[i].output + ": 複号化しました。") {
+      if (line == about + " -> " + logs[i].output + ": 復号しました。") {
         file = i;
         decrypted = true;
       } else if (line.starts_with(about + ": ")) {

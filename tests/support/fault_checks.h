@@ -20,7 +20,7 @@ inline constexpr char kDecoderLinePrefix[] = "vellunora-decode: ";
 
 // The line -v starts with, naming the cipher's path: about no file.
 inline bool IsDecryptionPathLine(std::string_view line) {
-  return line.starts_with(std::string(kDecoderLinePrefix) + "複号化の方式: ");
+  return line.starts_with(std::string(kDecoderLinePrefix) + "復号の方式: ");
 }
 
 struct LogFile {

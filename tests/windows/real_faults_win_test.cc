@@ -405,7 +405,7 @@ TEST(DecoderUnderWineFaults, TwoDecodersStartedTogetherLoseNoFileAndDecryptEachA
   constexpr size_t kFiles = 20;
   constexpr int kRounds = 2;
   const std::string notDeleted =
-      "複号化しましたが、元のファイルを削除できません" + SystemText(ERROR_SHARING_VIOLATION) + "。";
+      "復号しましたが、元のファイルを削除できません" + SystemText(ERROR_SHARING_VIOLATION) + "。";
   std::vector<std::string> allowedFailures =
       ReasonsForATakenFile(SystemText(ERROR_SHARING_VIOLATION), SystemText(ERROR_FILE_NOT_FOUND));
   allowedFailures.push_back(notDeleted);
@@ -575,7 +575,7 @@ TEST(DecoderUnderWineFaults, NeighbourOpeningEveryNewFileMakesNoFileFailOrStay) 
         const Finished run = RunDecoder(args);
         const std::string canNotWrite = "に書けません";
         for (const std::string& line : SplitLines(run.err)) {
-          if (line.find("複号化しました。") != std::string::npos || IsDecryptionPathLine(line)) {
+          if (line.find("復号しました。") != std::string::npos || IsDecryptionPathLine(line)) {
             continue;
           }
           EXPECT_NE(line.find(canNotWrite), std::string::npos) << line;
@@ -671,6 +671,67 @@ TEST(DecoderUnderWineFaults, InputsWhoseOutputsAreOneFileAreRefused) {
     EXPECT_EQ(DifferenceFrom(upper.input, upper.cipher), "");
     EXPECT_EQ(DifferenceFrom(lower.input, lower.cipher), "");
     EXPECT_EQ(NamesIn(out.path()), std::vector<std::string>{});
+  }
+}
+
+// The program's own checks before it writes: the dry run (-t with -o) makes a file in the output
+// folder and removes it at once, and a password file is read in either encoding. Not faults of
+// the system, but the runner's read-only folder is the one place where no file can be made.
+TEST(DecoderUnderWine, DryRunAndPasswordFilesInEitherEncoding) {
+  const MountedFolders mounted = FoldersFromScript();
+  // "パスワード" as the dialog digests it, and as a UTF-8 editor saves it.
+  const std::string cp932 = "\x83\x70\x83\x58\x83\x8f\x81\x5b\x83\x68";
+  const std::string utf8 = "\xE3\x83\x91\xE3\x82\xB9\xE3\x83\xAF\xE3\x83\xBC\xE3\x83\x89";
+  struct Case {
+    const char* what;
+    std::string passwordFile;
+    std::vector<std::string> args;  // "@out": the output folder, "@ro": the read-only one
+    DWORD exitCode;
+    std::string said;  // in standard error; "" for nothing at all
+    bool decrypted;
+  };
+  const Case cases[] = {
+      {"code page 932", cp932 + "\r\n", {"-o", "@out"}, 0, "", true},
+      {"UTF-8 with a byte-order mark", "\xEF\xBB\xBF" + utf8 + "\r\n", {"-o", "@out"}, 0, "",
+       true},
+      {"UTF-8 without one", utf8, {"-o", "@out"}, 0, "", true},
+      {"code page 932 read as UTF-8", cp932, {"--password-encoding", "utf-8", "-o", "@out"}, 1,
+       "パスワードが、UTF-8 の文字として正しくありません。", false},
+      {"dry run", cp932, {"-t", "-v", "-o", "@out"}, 0, "に新しいファイルを作れます。", false},
+      {"dry run into a read-only folder", utf8, {"-t", "-o", "@ro"}, 1,
+       "に新しいファイルを作れません", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const bool readOnly = c.args.back() == "@ro";
+    if (readOnly && !mounted.unavailable.empty()) {
+      std::cout << "not run: " << c.what << ": " << mounted.unavailable << "\n";
+      continue;
+    }
+    TempFolder in, out;
+    const std::string outputFolder = readOnly ? mounted.readOnlyFolder : out.path();
+    const std::vector<uint8_t> cipher = MakeSampleLog(cp932, 5000, 3);
+    const std::string input = in / "JP.$S$";
+    WriteFileBytes(input, cipher);
+    WriteFileBytes(in / "pw.txt",
+                   std::vector<uint8_t>(c.passwordFile.begin(), c.passwordFile.end()));
+    std::vector<std::string> args = {"-p", in / "pw.txt"};
+    for (const std::string& arg : c.args) args.push_back(arg[0] == '@' ? outputFolder : arg);
+    args.push_back(input);
+    const Finished run = RunDecoder(args);
+    EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
+    if (c.said.empty()) {
+      EXPECT_EQ(run.err, "");
+    } else {
+      EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
+    }
+    if (c.decrypted) {
+      EXPECT_EQ(DifferenceFrom(out / "JP.CSV", ReferenceDecrypt(cp932, cipher)), "");
+      EXPECT_FALSE(PathExists(input));
+    } else {
+      EXPECT_EQ(DifferenceFrom(input, cipher), "");
+      EXPECT_EQ(NamesIn(outputFolder), std::vector<std::string>{});
+    }
   }
 }
 
