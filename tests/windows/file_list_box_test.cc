@@ -14,37 +14,20 @@
 
 #include "browsing/directory_list_box.h"
 #include "browsing/file_name_text.h"
+#include "framework/current_directory.h"
 #include "framework/edit.h"
 #include "framework/exceptions.h"
 #include "framework/font.h"
 #include "framework/form.h"
+#include "tests/support/double_byte_names.h"
 #include "tests/support/temp_folder.h"
+#include "tests/windows/browsing_fixture.h"
 #include "tests/windows/framework_fixture.h"
 #include "tests/windows/glyph_pixels.h"
 
 namespace {
 
 using Texts = std::vector<std::string>;
-
-// "ソ" and "表" end in 0x5C, the byte of "\".
-const std::string kSo = "\x83\x5C";
-const std::string kHyo = "\x95\x5C";
-
-void MakeFile(const std::string& path, DWORD attributes = 0) {
-  const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-  CloseHandle(file);
-  if (attributes != 0) {
-    ASSERT_TRUE(SetFileAttributesA(path.c_str(), attributes)) << path;
-  }
-}
-
-void MakeDirectory(const std::string& path, DWORD attributes = 0) {
-  ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr)) << path;
-  if (attributes != 0) {
-    ASSERT_TRUE(SetFileAttributesA(path.c_str(), attributes)) << path;
-  }
-}
 
 std::string AsciiUpper(std::string text) {
   for (char& c : text) {
@@ -589,7 +572,7 @@ bool RowsBlank(HDC dc, int from, int top, int bottom, COLORREF background) {
   return true;
 }
 
-TEST_F(FileListBox, ItemsDrawGlyphCentredAndTextAfterIt) {
+TEST_F(FileListBox, ItemsDrawGlyphCenteredAndTextAfterIt) {
   MakeFile(folder / "b.exe");
   MakeFile(folder / "c.txt");
   list.SetItemHeight(20);
