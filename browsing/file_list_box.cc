@@ -6,6 +6,7 @@
 #include "browsing/directory_list_box.h"
 #include "browsing/file_name_text.h"
 #include "browsing/split_command_path.h"
+#include "browsing/split_path_text.h"
 #include "framework/edit.h"
 #include "framework/current_directory.h"
 #include "framework/exceptions.h"

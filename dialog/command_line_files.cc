@@ -8,6 +8,7 @@
 
 #include "browsing/file_name_text.h"
 #include "browsing/split_command_path.h"
+#include "browsing/split_path_text.h"
 #include "dialog/ok_right_dlg.h"
 #include "platform/command_line.h"
 #include "platform/file.h"

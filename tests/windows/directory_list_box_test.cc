@@ -16,6 +16,7 @@
 #include "framework/font.h"
 #include "framework/form.h"
 #include "framework/label.h"
+#include "platform/path_text.h"
 #include "tests/support/double_byte_names.h"
 #include "tests/support/temp_folder.h"
 #include "tests/windows/browsing_fixture.h"
@@ -499,7 +500,7 @@ TEST_F(DirectoryListBoxTest, EntriesAreDrawnWithTheirIndents) {
     const ResourcePixels& glyph;
     int indent;
   };
-  const int depth = PathDepth(logs_);
+  const int depth = platform::PathDepth(logs_);
   const Row rows[] = {{0, open, 2}, {1, open, 6}, {3, closed, (depth + 1) * 4 + 2}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.index);
@@ -532,7 +533,7 @@ TEST_F(DirectoryListBoxTest, VolumeCaseFlagsFollowTheVolume) {
   const HWND window = list().Handle();
   RECT item{};
   SendMessageA(window, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&item));
-  const RECT textArea{item.left + 16 + (PathDepth("G:\\") + 1) * 4 + 2 + 4, item.top, item.right, item.bottom};
+  const RECT textArea{item.left + 16 + (platform::PathDepth("G:\\") + 1) * 4 + 2 + 4, item.top, item.right, item.bottom};
   EXPECT_EQ(CapturePixels(window, textArea), DrawnText(window, textArea, "mixedcase"));
   {
     // A case-sensitive volume, which Wine cannot make: paths compare exactly, names keep

@@ -6,8 +6,6 @@
 
 #include <string>
 
-#include "tests/support/temp_folder.h"
-
 namespace {
 
 TEST(EInOutError, MessageFollowsTheSystemErrorCode) {
@@ -38,31 +36,6 @@ TEST(ListErrors, NameTheIndex) {
   EXPECT_EQ(EListError(-1).Message(), "リストのインデックスが範囲を超えています (-1)");
   EXPECT_EQ(EStringListError(7).Message(), "リストのインデックスが範囲を超えています (7)");
   EXPECT_STREQ(EStringListError(7).ClassName(), "EStringListError");
-}
-
-TEST(ChangeCurrentDirectory, FailureRaisesWithTheSystemCodeAndLeavesNothingPending) {
-  const std::string before = CurrentDirectory();
-  TempFolder folder;
-  try {
-    ChangeCurrentDirectory(folder / "missing");
-    FAIL() << "no exception";
-  } catch (const EInOutError& error) {
-    EXPECT_EQ(error.ErrorCode(), static_cast<uint32_t>(ERROR_FILE_NOT_FOUND));
-  }
-  EXPECT_EQ(TakeIOResult(), 0u);
-  EXPECT_EQ(CurrentDirectory(), before);
-}
-
-TEST(ChangeCurrentDirectory, DriveRemembersItsDirectory) {
-  const std::string before = CurrentDirectory();
-  TempFolder work("E:\\");
-  ChangeCurrentDirectory(work.path());
-  ChangeCurrentDirectory("C:\\");
-  ChangeCurrentDirectory("E:");
-  EXPECT_EQ(CurrentDirectory(), work.path());
-  // E: must not stay remembered inside a folder that is about to go.
-  ChangeCurrentDirectory("E:\\");
-  ChangeCurrentDirectory(before);
 }
 
 }  // namespace

@@ -366,7 +366,7 @@ TEST_F(PickFolderTest, RootStartsTheTreeThere) {
         // one run in ten, even when asked again), so the test picks the child itself.
         const HWND tree = Tree(dialog);
         const auto root = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
-        EXPECT_EQ(TreeItemText(tree, root), LastName(temp.path()));
+        EXPECT_EQ(TreeItemText(tree, root), std::string(platform::LastName(temp.path())));
         const auto child = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(root)));
         EXPECT_EQ(TreeItemText(tree, child), "sub");
         SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(child));

@@ -13,6 +13,7 @@
 #include "browsing/file_name_text.h"
 #include "framework/current_directory.h"
 #include "framework/exceptions.h"
+#include "platform/path_text.h"
 #include "tests/support/double_byte_names.h"
 #include "tests/support/temp_folder.h"
 #include "tests/windows/browsing_fixture.h"
@@ -123,7 +124,7 @@ void ExpectSplit(const std::string& path, const CommandPathParts& expected) {
 
 TEST_F(SplitCommandPathOnDrives, WorkedExamples) {
   // The root of E: gets a file of a name no other test uses.
-  const std::string rootName = LastName(e_.path()) + ".$S$";
+  const std::string rootName = std::string(platform::LastName(e_.path())) + ".$S$";
   const RootFile rootFile("E:\\" + rootName);
   ASSERT_TRUE(rootFile.made());
 
@@ -252,7 +253,7 @@ TEST_F(SplitCommandPathOnDrives, RelativePathStaysRelativeToTheRestoredDirectory
   EXPECT_EQ(*parts, (CommandPathParts{appDrive_, "sub", "a.$S$"}));
   EXPECT_EQ(CurrentDirectory(), app_);
   const std::string resolved =
-      JoinPath(JoinPath(CurrentDirectory(), parts->directoryPart), parts->filePart);
+      platform::PathInFolder(platform::PathInFolder(CurrentDirectory(), parts->directoryPart), parts->filePart);
   const DWORD attributes = GetFileAttributesA(resolved.c_str());
   ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES) << resolved;
   EXPECT_EQ(attributes & FILE_ATTRIBUTE_DIRECTORY, 0u);
