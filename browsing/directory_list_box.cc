@@ -9,9 +9,11 @@
 #include "browsing/file_name_text.h"
 #include "browsing/split_command_path.h"
 #include "browsing/volume_query.h"
+#include "framework/current_directory.h"
 #include "framework/exceptions.h"
 #include "framework/font.h"
 #include "framework/label.h"
+#include "platform/file.h"
 #include "platform/path_text.h"
 #include "platform/win_handles.h"
 
@@ -21,35 +23,6 @@ constexpr char kEnter = 13;
 constexpr int kDefaultGlyphWidth = 16;
 // OPENFOLDER, CLOSEDFOLDER and CURRENTFOLDER are 16 x 15 pixels.
 constexpr int kFolderGlyphHeight = 15;
-constexpr std::string_view kEllipsisFolder = "...\\";
-
-char UpperLetter(char letter) {
-  return letter >= 'a' && letter <= 'z' ? static_cast<char>(letter - 'a' + 'A') : letter;
-}
-
-std::size_t FindSeparatorFrom(std::string_view text, std::size_t start) {
-  for (std::size_t i = start; i < text.size(); i += platform::CharacterLength(text, i)) {
-    if (text[i] == '\\') return i;
-  }
-  return std::string_view::npos;
-}
-
-bool EndsInSeparator(std::string_view text) {
-  const std::size_t last = platform::LastCharacterIndex(text);
-  return last != std::string_view::npos && text[last] == '\\';
-}
-
-// The byte length of text's first count whole characters.
-std::size_t LeadingCharacters(std::string_view text, std::size_t count) {
-  std::size_t end = 0;
-  for (; count > 0 && end < text.size(); --count) end += platform::CharacterLength(text, end);
-  return end;
-}
-
-bool IsDirectory(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
 
 int CompareIgnoringCase(const std::string& a, const std::string& b) {
   return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
@@ -60,53 +33,7 @@ int CompareIgnoringCase(const std::string& a, const std::string& b) {
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
-// The tree's text, without the file system.
-
-int PathDepth(std::string_view path) {
-  int depth = 0;
-  for (std::size_t i = 0; i < path.size(); i += platform::CharacterLength(path, i)) {
-    if (path[i] == '\\') ++depth;
-  }
-  return depth;
-}
-
-std::vector<FolderEntry> PathLevelEntries(std::string_view folder) {
-  std::vector<FolderEntry> entries;
-  const std::string root = DrivePart(folder) + "\\";
-  std::string_view rest = folder;
-  const bool network = root.size() >= 2 && root[1] == '\\';
-  if (network) {
-    entries.push_back({root, FolderEntryKind::Open});
-    rest = folder.size() > root.size() ? folder.substr(root.size()) : std::string_view();
-  }
-  if (rest.empty()) return entries;
-  if (!EndsInSeparator(rest)) {
-    bool first = !network;
-    for (std::size_t separator = FindSeparatorFrom(rest, 0); separator != std::string_view::npos;
-         separator = FindSeparatorFrom(rest, 0)) {
-      std::string level(rest.substr(0, separator));
-      // "C:" stands for the root only with its separator.
-      if (first) level += '\\';
-      first = false;
-      entries.push_back({std::move(level), FolderEntryKind::Open});
-      rest = rest.substr(separator + 1);
-    }
-  }
-  entries.push_back({std::string(rest), FolderEntryKind::Current});
-  return entries;
-}
-
-std::string PathLevelPath(std::string_view folder, int index) {
-  const std::string drive = DrivePart(folder);
-  if (index <= 0) return drive + "\\";
-  const std::string_view rest = folder.substr(drive.size());
-  std::size_t stop = 0;
-  int separators = 0;
-  for (; stop < rest.size(); stop += platform::CharacterLength(rest, stop)) {
-    if (rest[stop] == '\\' && ++separators == index + 1) break;
-  }
-  return drive + std::string(rest.substr(0, stop));
-}
+// The subfolders' names.
 
 std::vector<std::string> SortedFolderNames(const std::vector<std::string>& names) {
   std::vector<std::string> sorted;
@@ -122,7 +49,7 @@ std::vector<std::string> SortedFolderNames(const std::vector<std::string>& names
 
 std::vector<std::string> ListSubfolders(const std::string& folder) {
   std::vector<std::string> names;
-  platform::FileSearch search(JoinPath(folder, "*.*"));
+  platform::FileSearch search(platform::PathInFolder(folder, "*.*"));
   if (!search.Found()) return names;
   constexpr DWORD kPassedOver = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
   do {
@@ -135,48 +62,6 @@ std::vector<std::string> ListSubfolders(const std::string& folder) {
     names.emplace_back(name);
   } while (search.Next());
   return names;
-}
-
-std::string DropLeadingFolder(std::string_view dir) {
-  if (dir == "\\") return {};
-  const bool leadingSeparator = dir.starts_with('\\');
-  if (leadingSeparator) dir.remove_prefix(1);
-  // An earlier "...\" goes before the next folder is replaced by one.
-  if (dir.starts_with('.')) dir.remove_prefix(LeadingCharacters(dir, kEllipsisFolder.size()));
-  std::string dropped;
-  const std::size_t separator = FindSeparatorFrom(dir, 0);
-  if (separator != std::string_view::npos) {
-    dropped = kEllipsisFolder;
-    dropped += dir.substr(separator + 1);
-  }
-  if (leadingSeparator) dropped.insert(0, 1, '\\');
-  return dropped;
-}
-
-std::string ShortenPathToWidth(std::string_view path, const std::function<int(std::string_view)>& textWidth,
-                               int width) {
-  std::string result(path);
-  const std::size_t separator = platform::FindLastSeparator(path, "\\:");
-  const std::size_t nameStart = separator == std::string_view::npos ? 0 : separator + 1;
-  std::string dir(path.substr(0, nameStart));
-  const std::string name(path.substr(nameStart));
-  std::string drive;
-  if (dir.size() >= 2 && dir[1] == ':' && platform::CharacterLength(dir, 0) == 1) {
-    drive = dir.substr(0, 2);
-    dir.erase(0, 2);
-  }
-  while ((!dir.empty() || !drive.empty()) && textWidth(result) > width) {
-    if (dir == "\\...\\") {
-      drive.clear();
-      dir = kEllipsisFolder;
-    } else if (dir.empty()) {
-      drive.clear();
-    } else {
-      dir = DropLeadingFolder(dir);
-    }
-    result = drive + dir + name;
-  }
-  return result;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -214,7 +99,7 @@ void TDirectoryListBox::SetFolder(const std::string& path) {
 // "\0:" would name no directory at all: going to no drive leaves the list where it is, and
 // a network path is reached by writing it to Folder, which enters it directly.
 void TDirectoryListBox::SetDriveLetter(char letter) {
-  if (letter == '\0' || UpperLetter(letter) == UpperLetter(DriveLetter())) return;
+  if (letter == '\0' || platform::UpperDriveLetter(letter) == platform::UpperDriveLetter(DriveLetter())) return;
   SetFolder(std::string{letter, ':'});
 }
 
@@ -240,7 +125,7 @@ void TDirectoryListBox::ControlDestroyed(const TWinControl& control) {
 }
 
 void TDirectoryListBox::SwitchDrive(char letter) {
-  if (UpperLetter(letter) == UpperLetter(DriveLetter())) return;
+  if (platform::UpperDriveLetter(letter) == platform::UpperDriveLetter(DriveLetter())) return;
   if (letter != '\0') {
     // The system resolves "E:" to the drive's remembered directory.
     ChangeCurrentDirectory(std::string{letter, ':'});
@@ -254,7 +139,7 @@ void TDirectoryListBox::SwitchDrive(char letter) {
 
 void TDirectoryListBox::EnterFolder(const std::string& path) {
   // A relative or drive-relative path is meant relative to Folder.
-  if (IsDirectory(folder_)) ChangeCurrentDirectory(folder_);
+  if (platform::QueryPathKind(folder_) == platform::PathKind::Directory) ChangeCurrentDirectory(folder_);
   ChangeCurrentDirectory(path);
   folder_ = CurrentDirectory();
   RebuildTree();
@@ -271,7 +156,7 @@ std::string TDirectoryListBox::ItemPath(int index) {
   if (index >= ItemCount()) return {};
   if (index == 0) return PathLevelPath(folder_, 0);
   const void* glyph = ItemObject(index);
-  if (glyph == &closedFolder_) return JoinPath(folder_, ItemText(index));
+  if (glyph == &closedFolder_) return platform::PathInFolder(folder_, ItemText(index));
   if (glyph == &currentFolder_) return folder_;
   return PathLevelPath(folder_, index);
 }
@@ -328,7 +213,7 @@ void TDirectoryListBox::UpdateDirLabel() {
   const int width = dirLabel_->AutoSize() ? Width() : dirLabel_->Width();
   const TLabel& label = *dirLabel_;
   dirLabel_->SetCaption(
-      ShortenPathToWidth(folder_, [&label](std::string_view text) { return label.TextWidth(text); }, width));
+      platform::ShortenPathToWidth(folder_, [&label](std::string_view text) { return label.TextWidth(text); }, width));
 }
 
 void TDirectoryListBox::LoadGlyphs() {
@@ -378,7 +263,7 @@ void TDirectoryListBox::DrawItem(const OwnerDrawItem& item) {
   int indent = item.index * 4 + 2;
   int glyphWidth = kDefaultGlyphWidth;
   if (const auto* glyph = static_cast<const Glyph*>(ItemObject(item.index))) {
-    if (glyph == &closedFolder_) indent = (PathDepth(folder_) + 1) * 4 + 2;
+    if (glyph == &closedFolder_) indent = (platform::PathDepth(folder_) + 1) * 4 + 2;
     glyphWidth = glyph->Width();
     glyph->Draw(item.dc, item.rect.left + indent, (item.rect.top + item.rect.bottom - glyph->Height()) / 2,
                 item.background);

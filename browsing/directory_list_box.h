@@ -5,41 +5,17 @@
 // linked file list, shown shortened in the linked label, and fired as OnChange, once each.
 // The process's current directory follows Folder and is never put back.
 
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "browsing/directory_list_text.h"
 #include "browsing/glyph.h"
 #include "framework/list_box.h"
 
 class TFileListBox;
 class TDriveComboBox;
 class TLabel;
-
-// What an entry of the list stands for; each kind has its glyph.
-enum class FolderEntryKind {
-  Open,     // OPENFOLDER: the root or a level between the root and the current directory
-  Current,  // CURRENTFOLDER: the current directory
-  Closed,   // CLOSEDFOLDER: a subdirectory of the current directory
-};
-
-struct FolderEntry {
-  std::string text;
-  FolderEntryKind kind;
-
-  friend bool operator==(const FolderEntry&, const FolderEntry&) = default;
-};
-
-// The entries for the levels of folder's path, subdirectories aside: the root ("C:\" or
-// "\\srv\share\") and each level below it as Open entries, the last level as the Current
-// one. A drive root is one Current entry "C:\"; a share's root gives only its Open entry.
-std::vector<FolderEntry> PathLevelEntries(std::string_view folder);
-
-// The path the path level at index (0 the root) stands for: folder's drive part and the
-// text of folder up to the (index + 1)-th "\" after it. "C:\logs\2008\jan" gives "C:\" for
-// 0, "C:\logs" for 1 and "C:\logs\2008" for 2.
-std::string PathLevelPath(std::string_view folder, int index);
 
 // names sorted without regard to case in the user locale, a name equal to an earlier one
 // without regard to case left out.
@@ -152,17 +128,3 @@ class TDirectoryListBox : public TListBoxBase {
   bool volumeCaseSensitive_ = false;
   std::string folder_;
 };
-
-// The number of "\" characters in path, counted on whole characters.
-int PathDepth(std::string_view path);
-
-// A leading folder of dir (a path's directory part, ending in "\") replaced by "...\":
-// "\logs\2008\" gives "\...\2008\", "\...\2008\" gives "\...\", "...\" gives "", "\" gives
-// "".
-std::string DropLeadingFolder(std::string_view dir);
-
-// path shortened until textWidth of it is at most width: leading folders give way to
-// "...\" one by one, then the drive, then the folders: "C:\logs\2008\jan",
-// "C:\...\2008\jan", "C:\...\jan", "...\jan", "jan". The last name is never shortened.
-std::string ShortenPathToWidth(std::string_view path, const std::function<int(std::string_view)>& textWidth,
-                               int width);

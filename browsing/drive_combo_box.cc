@@ -9,7 +9,7 @@
 #include "browsing/file_name_text.h"
 #include "browsing/system_library.h"
 #include "browsing/volume_query.h"
-#include "framework/exceptions.h"
+#include "framework/current_directory.h"
 #include "framework/font.h"
 #include "platform/path_text.h"
 
@@ -17,10 +17,6 @@ namespace {
 
 constexpr int kLetterCount = 26;
 constexpr int kDefaultGlyphWidth = 16;
-
-char UpperLetter(char letter) {
-  return letter >= 'a' && letter <= 'z' ? static_cast<char>(letter - 'a' + 'A') : letter;
-}
 
 char LowerLetter(char letter) {
   return letter >= 'A' && letter <= 'Z' ? static_cast<char>(letter - 'A' + 'a') : letter;
@@ -60,7 +56,7 @@ std::string VolumeLabelText(char letter) {
 std::string RemoteNameText(char letter) {
   const auto query = RemoteConnectionQuery();
   if (!query) return VolumeLabelText(letter);
-  const std::string local{UpperLetter(letter), ':'};
+  const std::string local{platform::UpperDriveLetter(letter), ':'};
   char remote[MAX_PATH + 1] = {};
   DWORD size = sizeof remote;
   if (query(local.c_str(), remote, &size) != NO_ERROR) return VolumeLabelText(letter);
@@ -96,14 +92,14 @@ TDriveComboBox::TDriveComboBox(TWinControl& parent)
 void TDriveComboBox::SetDriveLetter(char letter) {
   // Without a window nothing is selected yet; creating it selects DriveLetter's item.
   const bool selected = HandleAllocated() && ItemIndex() >= 0;
-  if (selected && UpperLetter(letter) == UpperLetter(driveLetter_)) return;
+  if (selected && platform::UpperDriveLetter(letter) == platform::UpperDriveLetter(driveLetter_)) return;
   if (letter != '\0') {
-    driveLetter_ = textCase_ == tcUpperCase ? UpperLetter(letter) : LowerLetter(UpperLetter(letter));
+    driveLetter_ = textCase_ == tcUpperCase ? platform::UpperDriveLetter(letter) : LowerLetter(platform::UpperDriveLetter(letter));
     if (HandleAllocated()) {
       const int count = ItemCount();
       for (int index = 0; index < count; ++index) {
         const std::string text = ItemText(index);
-        if (text.size() >= 2 && UpperLetter(text[0]) == UpperLetter(driveLetter_) && text[1] == ':') {
+        if (text.size() >= 2 && platform::UpperDriveLetter(text[0]) == platform::UpperDriveLetter(driveLetter_) && text[1] == ':') {
           SetItemIndex(index);
           break;
         }
@@ -150,7 +146,7 @@ void TDriveComboBox::RebuildDrives() {
     if ((present & (1u << bit)) == 0) continue;
     char letter = static_cast<char>('a' + bit);
     const UINT type = GetDriveTypeA(DriveRoot(letter).c_str());
-    if (textCase_ == tcUpperCase) letter = UpperLetter(letter);
+    if (textCase_ == tcUpperCase) letter = platform::UpperDriveLetter(letter);
     const std::string text = DriveItemText(letter, type);
     if (!text.empty()) AddItem(text, GlyphOfType(type));
   }

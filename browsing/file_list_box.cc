@@ -6,9 +6,13 @@
 #include "browsing/directory_list_box.h"
 #include "browsing/file_name_text.h"
 #include "browsing/split_command_path.h"
+#include "browsing/split_path_text.h"
 #include "framework/edit.h"
+#include "framework/current_directory.h"
 #include "framework/exceptions.h"
 #include "framework/font.h"
+#include "platform/file.h"
+#include "platform/path_text.h"
 #include "platform/win_handles.h"
 
 namespace {
@@ -29,16 +33,6 @@ class CursorRestorer {
  private:
   HCURSOR saved_;
 };
-
-bool IsDirectory(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-bool IsFile(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
 
 bool IsProgramExtension(std::string_view name) {
   const std::size_t dot = name.rfind('.');
@@ -96,7 +90,7 @@ void TFileListBox::SetFolder(const std::string& path) {
   if (SamePath(path, folder_)) return;
   // A relative path is meant relative to the folder shown, not to wherever the process
   // happens to be.
-  if (IsDirectory(folder_)) ChangeCurrentDirectory(folder_);
+  if (platform::QueryPathKind(folder_) == platform::PathKind::Directory) ChangeCurrentDirectory(folder_);
   ChangeCurrentDirectory(path);
   folder_ = CurrentDirectory();
   RefillFromFolder();
@@ -138,7 +132,7 @@ std::string TFileListBox::SelectedName() {
 
 std::string TFileListBox::SelectedFile() {
   const std::string name = SelectedName();
-  return name.empty() ? std::string() : JoinPath(folder_, name);
+  return name.empty() ? std::string() : platform::PathInFolder(folder_, name);
 }
 
 void TFileListBox::ApplyEditText(const std::string& text) {
@@ -157,7 +151,7 @@ void TFileListBox::ApplyEditText(const std::string& text) {
   }
   if (parts.filePart.empty()) return;
   SelectByName(parts.filePart);
-  if (!IsFile(parts.filePart)) throw EInvalidOperation(InvalidFileNameMessage(text));
+  if (platform::QueryPathKind(parts.filePart) != platform::PathKind::File) throw EInvalidOperation(InvalidFileNameMessage(text));
   // The file exists but the mask hides it: show it by its own name.
   if (SelectedName().empty()) {
     SetMask(parts.filePart);
@@ -255,7 +249,7 @@ void TFileListBox::DrawItem(const OwnerDrawItem& item) {
   int textOffset = 2;
   const auto* glyph = static_cast<const Glyph*>(ItemObject(item.index));
   if (showGlyphs_ && glyph) {
-    // Integer division rounds toward zero, as the centring is meant to.
+    // Integer division rounds toward zero, as the centering is meant to.
     glyph->Draw(item.dc, item.rect.left + 2, (item.rect.top + item.rect.bottom - glyph->Height()) / 2,
                 item.background);
     textOffset = glyph->Width() + 6;

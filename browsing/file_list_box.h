@@ -109,7 +109,7 @@ class TFileListBox : public TListBoxBase {
 
   // The text of the current item when there is one and it is selected; else "".
   std::string SelectedName();
-  // "" when SelectedName is empty, else JoinPath(Folder, SelectedName).
+  // "" when SelectedName is empty, else platform::PathInFolder(Folder, SelectedName).
   virtual std::string SelectedFile();
   // Takes a path typed by the user: goes to its directory (through DirList when linked),
   // takes a pattern as Mask, selects a named file. Nothing happens for an empty text or one

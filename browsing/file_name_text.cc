@@ -58,13 +58,3 @@ int CompareLocaleText(std::string_view a, std::string_view b) {
 bool SamePath(std::string_view a, std::string_view b) {
   return CompareLocaleText(LowerFileName(a), LowerFileName(b)) == 0;
 }
-
-std::string JoinPath(std::string_view directory, std::string_view name) {
-  std::string joined(directory);
-  const std::size_t last = platform::LastCharacterIndex(directory);
-  // A lead byte is never "\", so only a single-byte last character can be the separator.
-  const bool endsInSeparator = last != std::string_view::npos && directory[last] == '\\';
-  if (!endsInSeparator) joined += '\\';
-  joined += name;
-  return joined;
-}

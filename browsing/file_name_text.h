@@ -33,8 +33,3 @@ int CompareLocaleText(std::string_view a, std::string_view b);
 // True when a and b, both lower-cased by the system's rule, compare equal in the user
 // locale.
 bool SamePath(std::string_view a, std::string_view b);
-
-// directory + "\" + name, without doubling the "\" when directory already ends in one as
-// a whole character ("C:\" + "a" gives "C:\a"; "C:\ソ" + "a" gives "C:\ソ\a", although
-// "ソ" ends in the byte of "\").
-std::string JoinPath(std::string_view directory, std::string_view name);

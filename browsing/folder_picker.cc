@@ -11,6 +11,7 @@
 #include "framework/application.h"
 #include "framework/guard.h"
 #include "framework/win_control.h"
+#include "platform/file.h"
 
 namespace {
 
@@ -150,11 +151,6 @@ HWND OwnerWindow(TWinControl* parent) {
   return ApplicationWindow();
 }
 
-bool IsExistingDirectory(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
 // The item-ID list of root; none when root is empty or the shell cannot parse it, so the
 // tree starts at the desktop.
 ItemIdList ParseRoot(IMalloc& allocator, const std::wstring& root) {
@@ -182,29 +178,13 @@ ITEMIDLIST* RunBrowse(BROWSEINFOA& info) {
   return SHBrowseForFolderA(&info);
 }
 
-struct OptionFlag {
-  TBrowseOption option;
-  UINT flag;
-};
-
-constexpr OptionFlag kOptionFlags[] = {
-    {boEditBox, BIF_EDITBOX},
-    {boShowShares, BIF_SHAREABLE},
-    {boNewDialogStyle, BIF_NEWDIALOGSTYLE},
-    {boIncludeFiles, BIF_BROWSEINCLUDEFILES},
-    {boValidate, BIF_VALIDATE},
-};
+// The browse flags are spelt out in browse_options.h, where no shell header is at hand.
+static_assert(kBrowseFileSystemFoldersOnly == BIF_RETURNONLYFSDIRS && kBrowseEditBox == BIF_EDITBOX &&
+              kBrowseValidate == BIF_VALIDATE && kBrowseNewDialogStyle == BIF_NEWDIALOGSTYLE &&
+              kBrowseNoNewFolderButton == BIF_NONEWFOLDERBUTTON && kBrowseIncludeFiles == BIF_BROWSEINCLUDEFILES &&
+              kBrowseShareable == BIF_SHAREABLE);
 
 }  // namespace
-
-UINT BrowseFlags(TBrowseOptions options) {
-  UINT flags = BIF_RETURNONLYFSDIRS;
-  if (!options.Contains(boNewFolderButton)) flags |= BIF_NONEWFOLDERBUTTON;
-  for (const OptionFlag& entry : kOptionFlags) {
-    if (options.Contains(entry.option)) flags |= entry.flag;
-  }
-  return flags;
-}
 
 bool PickFolder(const std::string& caption, const std::wstring& root, std::string& folder,
                 TBrowseOptions options, TWinControl* parent) {
@@ -212,7 +192,7 @@ bool PickFolder(const std::string& caption, const std::wstring& root, std::strin
     // A drive without a medium must not bring up the system's critical-error box here
     // either.
     const ErrorModeSwitched quiet;
-    if (!IsExistingDirectory(folder)) folder.clear();
+    if (platform::QueryPathKind(folder) != platform::PathKind::Directory) folder.clear();
   }
 
   bool picked = false;
@@ -268,14 +248,14 @@ int TSelectDirCallback::HandleBrowseMessage(HWND dialog, UINT message, LPARAM va
 }
 
 int TSelectDirCallback::OnInitialized(HWND dialog) const {
-  Centre(dialog);
+  Center(dialog);
   if (!initialFolder_.empty()) {
     SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(initialFolder_.c_str()));
   }
   return 0;
 }
 
-void TSelectDirCallback::Centre(HWND dialog) const {
+void TSelectDirCallback::Center(HWND dialog) const {
   HWND nearWindow = dialog;
   if (Application && Application->MainForm() && Application->MainForm()->HandleAllocated()) {
     nearWindow = Application->MainForm()->Handle();
@@ -287,7 +267,7 @@ void TSelectDirCallback::Centre(HWND dialog) const {
       !GetWindowRect(dialog, &window)) {
     return;
   }
-  const POINT corner = CentredOnMonitor(monitor.rcMonitor, window);
+  const POINT corner = CenteredOnMonitor(monitor.rcMonitor, window);
   SetWindowPos(dialog, nullptr, corner.x, corner.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -309,7 +289,7 @@ int CALLBACK SelectDirBrowseCallback(HWND dialog, UINT message, LPARAM value, LP
                       [&] { return callback->HandleBrowseMessage(dialog, message, value); });
 }
 
-POINT CentredOnMonitor(const RECT& monitor, const RECT& window) {
+POINT CenteredOnMonitor(const RECT& monitor, const RECT& window) {
   const LONG monitorWidth = monitor.right - monitor.left;
   const LONG monitorHeight = monitor.bottom - monitor.top;
   const LONG windowWidth = window.right - window.left;

@@ -4,52 +4,14 @@
 
 #include <windows.h>
 
-#include <cstdint>
-#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <utility>
 
+#include "browsing/browse_options.h"
 #include "framework/object.h"
 
 class TWinControl;
-
-enum TBrowseOption : std::uint8_t {
-  boNewFolderButton,  // 0
-  boEditBox,          // 1
-  boShowShares,       // 2
-  boNewDialogStyle,   // 3
-  boIncludeFiles,     // 4
-  boValidate,         // 5
-};
-
-// A set of TBrowseOption held in one byte: bit n stands for member n.
-class TBrowseOptions {
- public:
-  constexpr TBrowseOptions() = default;
-  constexpr TBrowseOptions(std::initializer_list<TBrowseOption> options) {
-    for (const TBrowseOption option : options) bits_ = static_cast<std::uint8_t>(bits_ | Bit(option));
-  }
-  // The set whose byte is bits; bits 6 and 7 stand for no member and are dropped.
-  static constexpr TBrowseOptions FromBits(std::uint8_t bits) {
-    TBrowseOptions options;
-    options.bits_ = static_cast<std::uint8_t>(bits & 0x3F);
-    return options;
-  }
-  constexpr std::uint8_t Bits() const { return bits_; }
-  constexpr bool Contains(TBrowseOption option) const { return (bits_ & Bit(option)) != 0; }
-  friend constexpr bool operator==(TBrowseOptions, TBrowseOptions) = default;
-
- private:
-  static constexpr std::uint8_t Bit(TBrowseOption option) { return static_cast<std::uint8_t>(1u << option); }
-  std::uint8_t bits_ = 0;
-};
-
-// The browse flags (BROWSEINFOA::ulFlags) for options: file-system folders only (0x1)
-// always; no new-folder button (0x200) unless boNewFolderButton; edit box (0x10) for
-// boEditBox; shareable (0x8000) for boShowShares; new dialog style (0x40) for
-// boNewDialogStyle; files too (0x4000) for boIncludeFiles; validate (0x20) for boValidate.
-UINT BrowseFlags(TBrowseOptions options);
 
 // Shows the browse dialog titled caption and returns true when the user confirmed a
 // folder, which is then in folder as a full file-system path.
@@ -81,7 +43,7 @@ class TSelectDirCallback : public TObject {
   // The folder preselected when the dialog opens; empty for none.
   const std::string& InitialFolder() const { return initialFolder_; }
 
-  // BFFM_INITIALIZED: centres the dialog on the monitor nearest the main form's window (the
+  // BFFM_INITIALIZED: centers the dialog on the monitor nearest the main form's window (the
   // dialog's own monitor while the main form has no window), keeping its size and z-order,
   // then preselects InitialFolder when it is not empty; 0.
   // BFFM_VALIDATEFAILEDA (value: the typed text, ANSI): the error box with
@@ -92,7 +54,7 @@ class TSelectDirCallback : public TObject {
  private:
   int OnInitialized(HWND dialog) const;
   int OnValidateFailed(HWND dialog, const char* typed) const;
-  void Centre(HWND dialog) const;
+  void Center(HWND dialog) const;
 
   std::string initialFolder_;
 };
@@ -103,9 +65,9 @@ class TSelectDirCallback : public TObject {
 // unvalidated name is never taken) and 0 otherwise. Without an object the answer is 0.
 int CALLBACK SelectDirBrowseCallback(HWND dialog, UINT message, LPARAM value, LPARAM data);
 
-// Top-left corner that centres window on monitor: each coordinate is the monitor's edge
+// Top-left corner that centers window on monitor: each coordinate is the monitor's edge
 // plus half the difference of the extents, the half rounding toward zero.
-POINT CentredOnMonitor(const RECT& monitor, const RECT& window);
+POINT CenteredOnMonitor(const RECT& monitor, const RECT& window);
 
 // The text of the validation error box: the typed text in double quotes, a space and
 // "は無効なパスです".

@@ -166,7 +166,7 @@ InputList CollectInputs(const std::vector<std::string>& arguments, bool recursiv
 }
 
 std::string DefaultOutputFolder(std::string_view inputPath) {
-  const std::string_view name = FileNameOf(inputPath, platform::kNativePathStyle);
+  const std::string_view name = platform::LastName(inputPath);
   std::string folder(inputPath.substr(0, inputPath.size() - name.size()));
   // Without a folder part ("a.$S$") or with only a drive ("C:a.$S$") the input lies in the
   // current folder, which "." names; an empty text or "C:" would get a separator appended

@@ -33,8 +33,8 @@ std::string NameAsCompared(std::string_view name) {
 }
 
 OutputKey KeyOf(const std::string& outputPath) {
-  const std::string folder = FolderOf(outputPath);
-  const std::string name = NameAsCompared(FileNameOf(outputPath, platform::kNativePathStyle));
+  const std::string folder = platform::FolderOf(outputPath);
+  const std::string name = NameAsCompared(platform::LastName(outputPath));
   if (const auto identity = platform::IdentityOfPath(folder.empty() ? "." : folder)) {
     return {true, identity->volume, identity->index, std::string(), name};
   }

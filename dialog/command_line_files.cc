@@ -8,8 +8,11 @@
 
 #include "browsing/file_name_text.h"
 #include "browsing/split_command_path.h"
+#include "browsing/split_path_text.h"
 #include "dialog/ok_right_dlg.h"
 #include "platform/command_line.h"
+#include "platform/file.h"
+#include "platform/path_text.h"
 
 namespace {
 
@@ -41,9 +44,8 @@ bool InListedFolder(const CommandPathParts& parts, const std::string& listedFold
   const std::string folder = FullFolder(parts);
   if (!SamePath(folder, listedFolder)) return false;
   if (folder == listedFolder) return true;
-  const std::string file = JoinPath(listedFolder, parts.filePart);
-  const DWORD attributes = GetFileAttributesA(file.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  return platform::QueryPathKind(platform::PathInFolder(listedFolder, parts.filePart)) ==
+         platform::PathKind::File;
 }
 
 }  // namespace

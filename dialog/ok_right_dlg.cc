@@ -6,6 +6,7 @@
 #include "browsing/folder_picker.h"
 #include "dialog/dialog_texts.h"
 #include "framework/application.h"
+#include "framework/current_directory.h"
 #include "framework/font.h"
 
 TOKRightDlg* OKRightDlg = nullptr;

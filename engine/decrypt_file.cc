@@ -161,7 +161,7 @@ DecryptResult DecryptOpenedLogFile(const BlowfishContext& key, File& input,
 
   // The new name must be on the disk before the only other copy goes.
   if (options.syncToDisk) {
-    if (const SystemError error = platform::SyncFolder(FolderOf(outputPath))) {
+    if (const SystemError error = platform::SyncFolder(platform::FolderOf(outputPath))) {
       result.inputDeleteFailed = true;
       result.deleteError = error;
       return result;

@@ -240,7 +240,7 @@ void TApplication::ShowException(const Exception& error) {
 // C++ gives no raising address, so the rule for an address outside every module applies:
 // the executable's name, and 0 (less the 0x1000 offset, 0 staying 0).
 void TApplication::ShowGenericError(const std::string& className) {
-  ShowMessageBox(nullptr, GenericErrorText(className, FileNamePart(ExecutablePath()), 0),
+  ShowMessageBox(nullptr, GenericErrorText(className, platform::LastName(ExecutablePath()), 0),
                  kApplicationErrorCaption, MB_TASKMODAL | MB_ICONERROR);
 }
 
@@ -252,7 +252,7 @@ int TApplication::ShowMessageBox(HWND owner, const std::string& text, const std:
 void TApplication::SetMessageBoxFunction(MessageBoxFunction function) { messageBox_ = std::move(function); }
 
 std::string ApplicationTitle(std::string_view executablePath) {
-  std::string title(FileNamePart(executablePath));
+  std::string title(platform::LastName(executablePath));
   for (std::size_t i = 0; i < title.size(); i += platform::CharacterLength(title, i)) {
     if (title[i] == '.') {
       title.resize(i);

@@ -1,15 +1,6 @@
 #include "framework/exceptions.h"
 
-#include <windows.h>
-
 #include <cstdio>
-#include <vector>
-
-namespace {
-
-thread_local uint32_t pendingIOResult = 0;
-
-}  // namespace
 
 std::string InOutErrorMessage(uint32_t errorCode) {
   switch (errorCode) {
@@ -40,38 +31,3 @@ EInOutError::EInOutError(uint32_t errorCode)
 EListError::EListError(int index) : Exception(ListIndexErrorMessage(index)) {}
 
 EStringListError::EStringListError(int index) : Exception(ListIndexErrorMessage(index)) {}
-
-uint32_t TakeIOResult() {
-  const uint32_t result = pendingIOResult;
-  pendingIOResult = 0;
-  return result;
-}
-
-void ChangeCurrentDirectory(const std::string& path) {
-  if (!TryChangeCurrentDirectory(path)) throw EInOutError(TakeIOResult());
-}
-
-bool TryChangeCurrentDirectory(const std::string& path) {
-  if (!SetCurrentDirectoryA(path.c_str())) {
-    pendingIOResult = GetLastError();
-    return false;
-  }
-  const std::string now = CurrentDirectory();
-  if (now.size() >= 2 && now[1] == ':') {
-    char letter = now[0];
-    if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
-    const char variable[] = {'=', letter, ':', '\0'};
-    SetEnvironmentVariableA(variable, now.c_str());
-  }
-  return true;
-}
-
-std::string CurrentDirectory() {
-  std::vector<char> buffer(MAX_PATH + 1);
-  for (;;) {
-    const DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
-    if (length == 0) return {};
-    if (length < buffer.size()) return std::string(buffer.data(), length);
-    buffer.resize(length + 1);
-  }
-}

@@ -67,20 +67,3 @@ class EInvalidOperation : public Exception {
 std::string InOutErrorMessage(uint32_t errorCode);
 // "リストのインデックスが範囲を超えています (%d)" filled with index.
 std::string ListIndexErrorMessage(int index);
-
-// The calling thread's pending I/O result: 0, or the system's error code of the last
-// failed change of directory not yet taken into an exception.
-uint32_t TakeIOResult();
-
-// Makes path the process's current directory. On refusal: the pending I/O result is set to
-// the system's error code and taken at once into the EInOutError that is raised. After a
-// success the drive's remembered directory ("=E:" in the environment) is updated, so a
-// later change to "E:" alone returns there, as programs expect on Windows.
-void ChangeCurrentDirectory(const std::string& path);
-// The same change unchecked: on refusal the pending I/O result is set and left for the
-// caller, and false is returned; nothing is raised.
-bool TryChangeCurrentDirectory(const std::string& path);
-
-// The process's current directory as the system reports it (no trailing "\" except at a
-// drive root).
-std::string CurrentDirectory();

@@ -55,7 +55,3 @@ int ScreenPixelsPerInch() {
   return screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 96;
 }
 
-int ScaleDesigned(int value, int textHeight, int designedTextHeight) {
-  if (textHeight == designedTextHeight || designedTextHeight == 0) return value;
-  return MulDiv(value, textHeight, designedTextHeight);
-}

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "framework/handles.h"
+#include "framework/layout_arithmetic.h"  // the scaling, for the users of the text height
 
 class TFont {
  public:
@@ -45,9 +46,3 @@ std::string DefaultFontFace();
 // Logical pixels per inch of the screen, vertically.
 int ScreenPixelsPerInch();
 
-// The layout is designed for a text height of designedTextHeight pixels: a position or size
-// of value becomes MulDiv(value, textHeight, designedTextHeight).
-int ScaleDesigned(int value, int textHeight, int designedTextHeight);
-
-// The text height that layouts are designed for.
-inline constexpr int kDesignedTextHeight = 13;

@@ -1,8 +1,7 @@
 #include "framework/form.h"
 
-#include <algorithm>
-
 #include "framework/application.h"
+#include "framework/layout_arithmetic.h"
 
 TForm::TForm(TApplication& application) : TWinControl(nullptr), application_(application) {
   SetVisible(false);
@@ -130,6 +129,3 @@ LRESULT TForm::OnDeleteItem(const DELETEITEMSTRUCT& item) {
   return DefaultHandler(WM_DELETEITEM, item.CtlID, reinterpret_cast<LPARAM>(&item));
 }
 
-int CenteredCoordinate(int screenExtent, int windowExtent, int desktopEdge) {
-  return std::max((screenExtent - windowExtent) / 2, desktopEdge);
-}

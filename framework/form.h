@@ -15,7 +15,7 @@ class TButton;
 
 enum TPosition {
   poDesigned,      // at Left, Top
-  poScreenCenter,  // centred on the primary screen when first shown
+  poScreenCenter,  // centered on the primary screen when first shown
 };
 
 class TForm : public TWinControl {
@@ -98,10 +98,6 @@ class TForm : public TWinControl {
 inline constexpr DWORD kDialogFrameStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 inline constexpr DWORD kDialogFrameExStyle = WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE | WS_EX_CONTROLPARENT;
 
-// One coordinate of the poScreenCenter rule: (screen extent - window extent) / 2, rounded
-// toward zero, never less than the desktop's edge (which is negative when a screen lies to
-// the left of or above the primary one).
-int CenteredCoordinate(int screenExtent, int windowExtent, int desktopEdge);
 
 // The window class of forms.
 inline constexpr char kFormClassName[] = "FrameworkForm";

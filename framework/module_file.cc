@@ -4,8 +4,6 @@
 
 #include <vector>
 
-#include "platform/path_text.h"
-
 std::string ExecutablePath() {
   std::vector<char> buffer(MAX_PATH);
   for (;;) {
@@ -15,9 +13,4 @@ std::string ExecutablePath() {
     if (length < buffer.size()) return std::string(buffer.data(), length);
     buffer.resize(buffer.size() * 2);
   }
-}
-
-std::string_view FileNamePart(std::string_view path) {
-  const std::size_t separator = platform::FindLastSeparator(path, "\\:");
-  return separator == std::string_view::npos ? path : path.substr(separator + 1);
 }

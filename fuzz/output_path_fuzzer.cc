@@ -1,7 +1,7 @@
-// The output-path rule and the double-byte stepping under it, with arbitrary bytes in both
-// path styles. The stepping helpers are held to a model that finds character starts
-// backwards, by a rule of its own rather than by stepping forwards as they do; the path
-// functions are held to the contracts their header states.
+// The output-path rule and the path-text rules under it, with arbitrary bytes in both path
+// styles. The stepping helpers are held to a model that finds character starts backwards, by
+// a rule of its own rather than by stepping forwards as they do; the path functions are held
+// to the contracts their headers state.
 //
 // Input: byte 0 is the length of a head (at most the bytes that follow), then the head, then
 // the tail. Each is tried both as the output folder and as the input path.
@@ -73,6 +73,15 @@ void CheckStepping(std::string_view text) {
     if (length == 2) FUZZ_REQUIRE(!starts[i + 1]);
   }
   FUZZ_REQUIRE(platform::LastCharacterIndex(text) == starts.Last());
+  size_t backslashes = 0;
+  size_t firstBackslash = npos;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (!starts[i] || text[i] != '\\') continue;
+    ++backslashes;
+    if (firstBackslash == npos) firstBackslash = i;
+  }
+  FUZZ_REQUIRE(platform::FindSeparatorFrom(text, 0) == firstBackslash);
+  FUZZ_REQUIRE(static_cast<size_t>(platform::PathDepth(text)) == backslashes);
   for (std::string_view separators : {std::string_view("\\:"), std::string_view("/")}) {
     FUZZ_REQUIRE(platform::FindLastSeparator(text, separators) ==
                  ModelLastSeparator(text, separators, starts));
@@ -88,11 +97,11 @@ void CheckPathRule(std::string_view folder, std::string_view input, PathStyle st
   const CharacterStarts inputStarts(input);
   const size_t last =
       windows ? ModelLastSeparator(input, separators, inputStarts) : input.rfind('/');
-  const std::string_view name = FileNameOf(input, style);
+  const std::string_view name = platform::LastName(input, style);
   FUZZ_REQUIRE(name.data() + name.size() == input.data() + input.size());
   FUZZ_REQUIRE(name == (last == npos ? input : input.substr(last + 1)));
   const bool atRoot = last == 0 || (windows && last != npos && input[last - 1] == ':');
-  FUZZ_REQUIRE(FolderOf(input, style) ==
+  FUZZ_REQUIRE(platform::FolderOf(input, style) ==
                (last == npos ? std::string_view() : input.substr(0, atRoot ? last + 1 : last)));
 
   // The output name: the name up to its last dot, then ".CSV".
@@ -124,13 +133,46 @@ void CheckPathRule(std::string_view folder, std::string_view input, PathStyle st
   const bool folderEndsInHalf = windows && !folder.empty() && IsCodePage932Lead(folder.back()) &&
                                 folderStarts[folder.size() - 1];
   if (folderEndsInHalf) return;
-  FUZZ_REQUIRE(FileNameOf(output, style) == outputName);
+  FUZZ_REQUIRE(platform::LastName(output, style) == outputName);
   std::string expectedFolder(folder);
   if (endsInSeparator && folder.size() > 1) expectedFolder.pop_back();
   if (folder.empty()) expectedFolder = separator;
   // A drive's root keeps its separator.
   if (windows && expectedFolder.ends_with(':')) expectedFolder += separator;
-  FUZZ_REQUIRE(FolderOf(output, style) == expectedFolder);
+  FUZZ_REQUIRE(platform::FolderOf(output, style) == expectedFolder);
+}
+
+// The rules of Windows paths that read a drive part, join a listed entry and shorten a path.
+void CheckWindowsRules(std::string_view folder, std::string_view path) {
+  const CharacterStarts starts(path);
+  const std::string drive = platform::DrivePart(path);
+  FUZZ_REQUIRE(path.starts_with(drive));
+  // A drive part ends where a whole character ends.
+  FUZZ_REQUIRE(starts[drive.size()]);
+  const bool letter = path.size() >= 2 && path[1] == ':' && !IsCodePage932Lead(path[0]);
+  if (letter) FUZZ_REQUIRE(drive == path.substr(0, 2));
+  if (!letter && !path.starts_with("\\\\")) FUZZ_REQUIRE(drive.empty());
+  const std::string rest = platform::WithoutDrivePart(path);
+  FUZZ_REQUIRE(rest == (path.size() == drive.size() ? std::string("\\") : std::string(path.substr(drive.size()))));
+
+  // A listed entry's join: the name after the folder, and a separator only where needed.
+  const std::string joined = platform::JoinPath(folder, "n", PathStyle::Windows);
+  const CharacterStarts folderStarts(folder);
+  const bool endsInSeparator = !folder.empty() && folderStarts[folder.size() - 1] &&
+                               std::string_view("\\/:").find(folder.back()) != npos;
+  FUZZ_REQUIRE(joined == std::string(folder) + (folder.empty() || endsInSeparator ? "" : "\\") + "n");
+
+  // Shortening keeps the last name whole and ends: with room enough it
+  // changes nothing, with none it leaves only the last name.
+  const auto width = [](std::string_view text) { return static_cast<int>(text.size()); };
+  const std::string_view name = platform::LastName(path, PathStyle::Windows);
+  const std::string tight = platform::ShortenPathToWidth(path, width, 0);
+  FUZZ_REQUIRE(tight.ends_with(name));
+  FUZZ_REQUIRE(platform::ShortenPathToWidth(path, width, width(path)) == path);
+  const int half = width(path) / 2;
+  const std::string shortened = platform::ShortenPathToWidth(path, width, half);
+  FUZZ_REQUIRE(shortened.ends_with(name));
+  FUZZ_REQUIRE(width(shortened) <= half || shortened == name);
 }
 
 }  // namespace
@@ -152,6 +194,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view tail = text.substr(headLength);
 
   CheckStepping(text);
+  CheckWindowsRules(head, tail);
+  CheckWindowsRules(tail, head);
   for (PathStyle style : {PathStyle::Windows, PathStyle::Posix}) {
     CheckPathRule(head, tail, style);
     CheckPathRule(tail, head, style);

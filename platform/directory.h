@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/file.h"
+#include "platform/path_text.h"  // JoinPath, for the entries' paths
 
 namespace platform {
 
@@ -17,8 +18,5 @@ struct DirectoryEntry {
 
 // The entries of folder except "." and "..", in no particular order.
 Result<std::vector<DirectoryEntry>> ListDirectory(const std::string& folder);
-
-// folder, the native separator unless folder already ends in one, name. Double-byte aware.
-std::string JoinPath(std::string_view folder, std::string_view name);
 
 }  // namespace platform

@@ -63,11 +63,4 @@ Result<std::vector<DirectoryEntry>> ListDirectory(const std::string& folder) {
   return {std::move(entries), 0};
 }
 
-std::string JoinPath(std::string_view folder, std::string_view name) {
-  std::string path(folder);
-  if (!path.empty() && path.back() != '/') path += '/';
-  path += name;
-  return path;
-}
-
 }  // namespace platform

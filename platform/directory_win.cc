@@ -5,15 +5,6 @@
 #include "platform/win_handles.h"
 
 namespace platform {
-namespace {
-
-bool EndsWithFolderSeparator(std::string_view path) {
-  const std::size_t last = LastCharacterIndex(path);
-  return last != std::string_view::npos && last + 1 == path.size() &&
-         (path[last] == '\\' || path[last] == '/' || path[last] == ':');
-}
-
-}  // namespace
 
 Result<std::vector<DirectoryEntry>> ListDirectory(const std::string& folder) {
   FileSearch search(JoinPath(folder.empty() ? std::string(".") : folder, "*"));
@@ -38,13 +29,6 @@ Result<std::vector<DirectoryEntry>> ListDirectory(const std::string& folder) {
   const DWORD error = GetLastError();
   if (error != ERROR_NO_MORE_FILES) return {std::nullopt, error};
   return {std::move(entries), 0};
-}
-
-std::string JoinPath(std::string_view folder, std::string_view name) {
-  std::string path(folder);
-  if (!path.empty() && !EndsWithFolderSeparator(path)) path += '\\';
-  path += name;
-  return path;
 }
 
 }  // namespace platform

@@ -15,8 +15,9 @@ namespace platform {
 // Other: a FIFO, device, socket or anything else that is neither a regular file nor a folder.
 enum class PathKind { Missing, File, Directory, Other };
 
-// What the path names now: GetFileAttributesA / stat. Errors other than "not there"
-// count as Missing, as the attribute query failing does.
+// What the path names now, from one attribute query: GetFileAttributesA / stat. Errors other
+// than "not there" count as Missing, as the attribute query failing does, and so does an empty
+// path. On Windows whatever is not a folder is a File.
 PathKind QueryPathKind(const std::string& path);
 
 // Size of the first directory entry a search for path yields, any attributes

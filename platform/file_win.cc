@@ -42,7 +42,7 @@ FileIdentity IdentityFrom(const BY_HANDLE_FILE_INFORMATION& info) {
 }  // namespace
 
 PathKind QueryPathKind(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::Missing;
   return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? PathKind::Directory : PathKind::File;
 }

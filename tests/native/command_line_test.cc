@@ -5,14 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/double_byte_names.h"
+
 namespace {
 
 using Arguments = std::vector<std::string>;
 
 TEST(CommandLineArguments, SplitsLikeTheDialogReadsItsCommandLine) {
-  // "ソ" and "表" end in 0x5C; "\x82\x20" is not a valid character, but its 0x20 must still
-  // be taken as the second byte, not as a blank.
-  const std::string so = "\x83\x5C";
+  // "\x82\x20" is not a valid character, but its 0x20 must still be taken as the second
+  // byte, not as a blank.
   struct Case {
     std::string commandLine;
     Arguments arguments;
@@ -36,7 +37,7 @@ TEST(CommandLineArguments, SplitsLikeTheDialogReadsItsCommandLine) {
       // Tabs and control characters separate like blanks.
       {"prog.exe\ta\x01" "b\nc", {"a", "b", "c"}},
       {"prog.exe a\"\"b", {"ab"}},
-      {"prog.exe " + so + " \"" + so + "\"", {so, so}},
+      {"prog.exe " + kSo + " \"" + kSo + "\"", {kSo, kSo}},
       {"prog.exe \x82\x20x y", {"\x82\x20x", "y"}},
       {"prog.exe \x82\"x y", {"\x82\"x", "y"}},
       // The text ends at its first NUL.

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "tests/support/double_byte_names.h"
+
 namespace {
 
 using platform::PathStyle;
@@ -14,7 +16,6 @@ TEST(OutputPath, WindowsFolderAndNameRule) {
     std::string input;
     std::string expected;
   };
-  const std::string so = "\x83\x5C";  // "ソ": its trail byte is "\"
   const Case cases[] = {
       {"D:\\out", "C:\\logs\\LOG1.$S$", "D:\\out\\LOG1.CSV"},
       {"D:\\", "C:\\logs\\LOG1.$S$", "D:\\LOG1.CSV"},
@@ -25,10 +26,10 @@ TEST(OutputPath, WindowsFolderAndNameRule) {
       {"D:\\out", "C:LOG2.$S$", "D:\\out\\LOG2.CSV"},
       {"D:\\out", "C:\\dir.x\\LOG", "D:\\out\\LOG.CSV"},
       // A folder ending in a double-byte character whose second byte is 0x5C.
-      {"D:\\" + so, "C:\\logs\\LOG1.$S$", "D:\\" + so + "\\LOG1.CSV"},
+      {"D:\\" + kSo, "C:\\logs\\LOG1.$S$", "D:\\" + kSo + "\\LOG1.CSV"},
       // An input whose name ends in such a character: the name is not cut inside it.
-      {"D:\\out", "C:\\logs\\" + so + ".$S$", "D:\\out\\" + so + ".CSV"},
-      {"D:\\out", "C:\\" + so + "\\" + so + "x.$S$", "D:\\out\\" + so + "x.CSV"},
+      {"D:\\out", "C:\\logs\\" + kSo + ".$S$", "D:\\out\\" + kSo + ".CSV"},
+      {"D:\\out", "C:\\" + kSo + "\\" + kSo + "x.$S$", "D:\\out\\" + kSo + "x.CSV"},
       {"", "C:\\logs\\LOG1.$S$", "\\LOG1.CSV"},
   };
   for (const Case& c : cases) {
@@ -56,16 +57,6 @@ TEST(OutputPath, PosixFolderAndNameRule) {
     EXPECT_EQ(OutputPathFor(c.folder, c.input, PathStyle::Posix), c.expected)
         << c.folder << " + " << c.input;
   }
-}
-
-TEST(OutputPath, FolderOfPath) {
-  EXPECT_EQ(FolderOf("/out/LOG1.CSV", PathStyle::Posix), "/out");
-  EXPECT_EQ(FolderOf("/LOG1.CSV", PathStyle::Posix), "/");
-  EXPECT_EQ(FolderOf("LOG1.CSV", PathStyle::Posix), "");
-  EXPECT_EQ(FolderOf("D:\\out\\LOG1.CSV", PathStyle::Windows), "D:\\out");
-  EXPECT_EQ(FolderOf("D:\\out\\\x83\x5C\\LOG1.CSV", PathStyle::Windows), "D:\\out\\\x83\x5C");
-  EXPECT_EQ(FolderOf("D:\\LOG1.CSV", PathStyle::Windows), "D:\\");
-  EXPECT_EQ(FolderOf("\\LOG1.CSV", PathStyle::Windows), "\\");
 }
 
 }  // namespace

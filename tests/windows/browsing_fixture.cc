@@ -192,6 +192,17 @@ bool SetAttributes(const std::string& path, DWORD attributes) {
   return SetFileAttributesA(path.c_str(), attributes) && (GetFileAttributesA(path.c_str()) & attributes) == attributes;
 }
 
+bool MakeFile(const std::string& path, DWORD attributes) {
+  const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(file);
+  return attributes == 0 || SetAttributes(path, attributes);
+}
+
+bool MakeDirectory(const std::string& path, DWORD attributes) {
+  return CreateDirectoryA(path.c_str(), nullptr) && (attributes == 0 || SetAttributes(path, attributes));
+}
+
 DWORD RefusalCode(const std::string& path) {
   char before[MAX_PATH + 1] = {};
   GetCurrentDirectoryA(sizeof before, before);

@@ -81,8 +81,13 @@ std::vector<COLORREF> CapturePixels(HWND window, const RECT& rect);
 template <typename Draw>
 std::vector<COLORREF> RenderPixels(HWND window, int width, int height, Draw&& draw);
 
-// Sets a directory's attributes (hidden, system); true when they took.
+// Sets a file's or directory's attributes (read-only, hidden, system); true when they took.
 bool SetAttributes(const std::string& path, DWORD attributes);
+
+// Makes an empty file, or a directory, at path (which must not exist yet), with attributes
+// when they are not 0; true when it was made and the attributes took.
+bool MakeFile(const std::string& path, DWORD attributes = 0);
+bool MakeDirectory(const std::string& path, DWORD attributes = 0);
 
 // The error code with which the system itself refuses to make path current, 0 when it
 // does not refuse.

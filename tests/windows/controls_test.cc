@@ -10,30 +10,25 @@
 #include "framework/edit.h"
 #include "framework/font.h"
 #include "framework/form.h"
+#include "framework/layout_arithmetic.h"
 #include "framework/label.h"
 #include "framework/progress_bar.h"
 #include "tests/windows/framework_fixture.h"
 
 namespace {
 
-TEST(CenteredCoordinate, HalvesTheFreeSpaceTowardZeroWithinTheDesktop) {
-  struct Case {
-    int screen;
-    int window;
-    int desktopEdge;
-    int expected;
-  };
-  const Case cases[] = {
-      {1280, 380, 0, 450},
-      {1280, 381, 0, 449},       // 449.5 rounds toward zero
-      {800, 1000, 0, 0},         // never left of the desktop
-      {800, 1001, -1280, -100},  // -100.5 rounds toward zero, not down
-      {800, 3000, -1280, -1100},
-      {800, 3000, -500, -500},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(CenteredCoordinate(c.screen, c.window, c.desktopEdge), c.expected)
-        << c.screen << " " << c.window << " " << c.desktopEdge;
+// The layout's rounding is MulDiv's, checked against the system's own.
+TEST(ScaleDesigned, AgreesWithTheSystemsMulDiv) {
+  for (int value = -300; value <= 300; ++value) {
+    for (int textHeight = 1; textHeight <= 40; ++textHeight) {
+      ASSERT_EQ(ScaleDesigned(value, textHeight, kDesignedTextHeight), MulDiv(value, textHeight, kDesignedTextHeight))
+          << value << " " << textHeight;
+    }
+  }
+  for (const int divisor : {2, -2, 4, -13}) {
+    for (const int value : {-3, -1, 1, 3, 5, 2147483647, -2147483647}) {
+      EXPECT_EQ(ScaleDesigned(value, 26, divisor), MulDiv(value, 26, divisor)) << value << " / " << divisor;
+    }
   }
 }
 
@@ -42,20 +37,6 @@ TEST(DefaultFontHeight, IsEightPointsAtTheScreenResolution) {
   EXPECT_EQ(DefaultFontHeight(120), -13);
   EXPECT_EQ(DefaultFontHeight(144), -16);
   EXPECT_EQ(DefaultFontHeight(72), -8);
-}
-
-TEST(ScaleDesigned, MultipliesByTheRatioOfTextHeights) {
-  struct Case {
-    int value;
-    int textHeight;
-    int expected;
-  };
-  const Case cases[] = {
-      {366, 13, 366}, {366, 16, 450}, {398, 16, 490}, {8, 15, 9}, {13, 26, 26}, {75, 11, 63}, {0, 20, 0}, {-8, 26, -16},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(ScaleDesigned(c.value, c.textHeight, kDesignedTextHeight), c.expected) << c.value << " " << c.textHeight;
-  }
 }
 
 // Sets (or with nullptr removes) the substitute of "MS Shell Dlg 2" for one test and puts

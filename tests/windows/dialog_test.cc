@@ -13,6 +13,7 @@
 
 #include "dialog/dialog_texts.h"
 #include "dialog/ok_right_dlg.h"
+#include "framework/current_directory.h"
 #include "framework/exceptions.h"
 #include "framework/font.h"
 #include "tests/support/log_fixture.h"

@@ -11,10 +11,13 @@
 #include "browsing/drive_combo_box.h"
 #include "browsing/file_list_box.h"
 #include "browsing/file_name_text.h"
+#include "framework/current_directory.h"
 #include "framework/exceptions.h"
 #include "framework/font.h"
 #include "framework/form.h"
 #include "framework/label.h"
+#include "platform/path_text.h"
+#include "tests/support/double_byte_names.h"
 #include "tests/support/temp_folder.h"
 #include "tests/windows/browsing_fixture.h"
 #include "tests/windows/framework_fixture.h"
@@ -22,117 +25,18 @@
 
 namespace {
 
-// "ソ" and "表" end in 0x5C, the byte of "\"; "ア" ends in 0x41, the byte of "A".
-const std::string kSo = "\x83\x5C";
-const std::string kHyo = "\x95\x5C";
-
 std::string ListIndexMessage(int index) {
   return "リストのインデックスが範囲を超えています (" + std::to_string(index) + ")";
 }
 
 // ---------------------------------------------------------------------------------------
-// The tree's text, network paths included (Wine has no server to enter).
+// The subfolders' order, in the user locale.
 
-TEST(DirectoryListText, PathDepthCountsWholeCharacters) {
-  const std::pair<std::string, int> cases[] = {
-      {"", 0},
-      {"C:\\", 1},
-      {"C:\\logs\\2008", 2},
-      {"\\\\srv\\share\\a", 4},
-      {"C:\\" + kSo, 1},
-      {"C:\\" + kSo + "\\" + kHyo, 2},
-      {kSo + kHyo, 0},
-  };
-  for (const auto& [path, depth] : cases) EXPECT_EQ(PathDepth(path), depth) << path;
-}
-
-TEST(DirectoryListText, PathLevelEntriesFromRootToCurrent) {
-  using enum FolderEntryKind;
-  struct Case {
-    std::string folder;
-    std::vector<FolderEntry> entries;
-  };
-  const Case cases[] = {
-      {"C:\\", {{"C:\\", Current}}},
-      {"C:\\logs", {{"C:\\", Open}, {"logs", Current}}},
-      {"C:\\logs\\2008", {{"C:\\", Open}, {"logs", Open}, {"2008", Current}}},
-      {"\\\\srv\\share\\a", {{"\\\\srv\\share\\", Open}, {"a", Current}}},
-      {"\\\\srv\\share\\a\\b", {{"\\\\srv\\share\\", Open}, {"a", Open}, {"b", Current}}},
-      {"\\\\srv\\share\\", {{"\\\\srv\\share\\", Open}}},
-      {"\\\\srv\\share", {{"\\\\srv\\share\\", Open}}},
-      {"C:\\" + kSo + "\\" + kHyo, {{"C:\\", Open}, {kSo, Open}, {kHyo, Current}}},
-      {"E:\\" + kHyo + "x\\" + kSo, {{"E:\\", Open}, {kHyo + "x", Open}, {kSo, Current}}},
-  };
-  for (const Case& c : cases) EXPECT_EQ(PathLevelEntries(c.folder), c.entries) << c.folder;
-}
-
-TEST(DirectoryListText, PathLevelPathCutsAfterTheLevel) {
-  struct Case {
-    std::string folder;
-    int index;
-    std::string path;
-  };
-  const Case cases[] = {
-      {"C:\\logs\\2008\\jan", 0, "C:\\"},
-      {"C:\\logs\\2008\\jan", 1, "C:\\logs"},
-      {"C:\\logs\\2008\\jan", 2, "C:\\logs\\2008"},
-      {"C:\\", 0, "C:\\"},
-      {"\\\\srv\\share\\a\\b", 0, "\\\\srv\\share\\"},
-      {"\\\\srv\\share\\a\\b", 1, "\\\\srv\\share\\a"},
-      {"C:\\" + kSo + "\\" + kHyo + "\\x", 1, "C:\\" + kSo},
-      {"C:\\" + kSo + "\\" + kHyo + "\\x", 2, "C:\\" + kSo + "\\" + kHyo},
-  };
-  for (const Case& c : cases) EXPECT_EQ(PathLevelPath(c.folder, c.index), c.path) << c.folder << " " << c.index;
-}
-
-TEST(DirectoryListText, SortedFolderNamesIgnoreCaseAndKeepTheFirstOfEqualNames) {
+TEST(SortedFolderNames, IgnoreCaseAndKeepTheFirstOfEqualNames) {
   EXPECT_EQ(SortedFolderNames({"jan", "Gamma", "beta", "Dup", "Alpha", "dup", "DUP", "feb"}),
             (std::vector<std::string>{"Alpha", "beta", "Dup", "feb", "Gamma", "jan"}));
   EXPECT_EQ(SortedFolderNames({"b", "a", "B"}), (std::vector<std::string>{"a", "b"}));
   EXPECT_EQ(SortedFolderNames({}), std::vector<std::string>{});
-}
-
-TEST(DirectoryListText, DropLeadingFolder) {
-  const std::pair<std::string, std::string> cases[] = {
-      {"\\logs\\2008\\", "\\...\\2008\\"},
-      {"\\...\\2008\\", "\\...\\"},
-      {"...\\", ""},
-      {"\\", ""},
-      {"logs\\2008\\", "...\\2008\\"},
-      {"\\" + kSo + "\\" + kHyo + "\\", "\\...\\" + kHyo + "\\"},
-      // The trail byte of "表" is no separator: the whole name goes.
-      {"\\" + kHyo + "x\\", "\\...\\"},
-      {"\\\\srv\\share\\", "\\...\\srv\\share\\"},
-  };
-  for (const auto& [dir, dropped] : cases) EXPECT_EQ(DropLeadingFolder(dir), dropped) << dir;
-}
-
-// Narrowing the width one step below each text's width gives the next text.
-void ExpectShorteningSequence(const std::vector<std::string>& sequence,
-                              const std::function<int(std::string_view)>& width) {
-  for (std::size_t i = 0; i < sequence.size(); ++i) {
-    EXPECT_EQ(ShortenPathToWidth(sequence.front(), width, width(sequence[i])), sequence[i]);
-    if (i + 1 < sequence.size()) {
-      EXPECT_EQ(ShortenPathToWidth(sequence.front(), width, width(sequence[i]) - 1), sequence[i + 1]);
-    }
-  }
-}
-
-TEST(DirectoryListText, ShortenPathToWidthKeepsDriveThenLastName) {
-  // Dots narrower than other bytes, as in a real font, so that "...\" is narrower than the
-  // name it stands for.
-  const auto bytes = [](std::string_view text) {
-    int width = 0;
-    for (char c : text) width += c == '.' ? 1 : 3;
-    return width;
-  };
-  ExpectShorteningSequence({"C:\\logs\\2008\\jan", "C:\\...\\2008\\jan", "C:\\...\\jan", "...\\jan", "jan"}, bytes);
-  ExpectShorteningSequence({"C:\\" + kSo + "\\" + kHyo + "\\jan", "C:\\...\\" + kHyo + "\\jan", "C:\\...\\jan",
-                            "...\\jan", "jan"},
-                           bytes);
-  // The last name is never cut, however narrow.
-  EXPECT_EQ(ShortenPathToWidth("C:\\logs\\2008\\jan", bytes, 0), "jan");
-  EXPECT_EQ(ShortenPathToWidth("C:\\", bytes, 0), "");
 }
 
 // ---------------------------------------------------------------------------------------
@@ -194,15 +98,6 @@ class BrowsingForm : public TForm {
   int driveChanges = 0;
   bool switchingDrive = false;
 };
-
-bool MakeDirectory(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != FALSE; }
-
-bool MakeFile(const std::string& path) {
-  const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(file);
-  return true;
-}
 
 // A folder tree on E: and one on C:; the process starts in E:\...\logs\2008.
 class DirectoryListBoxTest : public FrameworkTest {
@@ -591,7 +486,7 @@ TEST_F(DirectoryListBoxTest, LinksAreClearedOnBothSides) {
 }
 
 // Each entry is drawn as the list's geometry says: the glyph at index x 4 + 2 (subfolders at
-// (depth + 1) x 4 + 2), vertically centred, and the text 4 pixels after the glyph.
+// (depth + 1) x 4 + 2), vertically centered, and the text 4 pixels after the glyph.
 TEST_F(DirectoryListBoxTest, EntriesAreDrawnWithTheirIndents) {
   list().SetFolder(logs_);  // E:\, folder, logs (current, selected), 2008
   ASSERT_EQ(Texts().size(), 4u);
@@ -605,7 +500,7 @@ TEST_F(DirectoryListBoxTest, EntriesAreDrawnWithTheirIndents) {
     const ResourcePixels& glyph;
     int indent;
   };
-  const int depth = PathDepth(logs_);
+  const int depth = platform::PathDepth(logs_);
   const Row rows[] = {{0, open, 2}, {1, open, 6}, {3, closed, (depth + 1) * 4 + 2}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.index);
@@ -638,7 +533,7 @@ TEST_F(DirectoryListBoxTest, VolumeCaseFlagsFollowTheVolume) {
   const HWND window = list().Handle();
   RECT item{};
   SendMessageA(window, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&item));
-  const RECT textArea{item.left + 16 + (PathDepth("G:\\") + 1) * 4 + 2 + 4, item.top, item.right, item.bottom};
+  const RECT textArea{item.left + 16 + (platform::PathDepth("G:\\") + 1) * 4 + 2 + 4, item.top, item.right, item.bottom};
   EXPECT_EQ(CapturePixels(window, textArea), DrawnText(window, textArea, "mixedcase"));
   {
     // A case-sensitive volume, which Wine cannot make: paths compare exactly, names keep

@@ -12,9 +12,11 @@
 #include "browsing/file_name_text.h"
 #include "browsing/glyph.h"
 #include "framework/button.h"
+#include "framework/current_directory.h"
 #include "framework/exceptions.h"
 #include "framework/font.h"
 #include "framework/form.h"
+#include "tests/support/double_byte_names.h"
 #include "tests/support/temp_folder.h"
 #include "tests/windows/browsing_fixture.h"
 #include "tests/windows/framework_fixture.h"
@@ -25,8 +27,6 @@ namespace {
 // "ア" ends in 0x41 ("A"), "ソ" and "表" in 0x5C ("\"): none of them may change with the
 // letters around them.
 const std::string kA = "\x83\x41";
-const std::string kSo = "\x83\x5C";
-const std::string kHyo = "\x95\x5C";
 const std::u8string kLabel = u8"Sysアソ表x";
 
 TEST(DriveComboText, UpperFileNameKeepsDoubleByteCharactersWhole) {
@@ -48,7 +48,7 @@ class DriveComboBoxTest : public FrameworkTest {
   void SetUp() override {
     original_ = CurrentDirectory();
     ASSERT_TRUE(WriteVolumeLabel(labelled_.path(), kLabel));
-    ASSERT_TRUE(MakeDirectoryA(plain_ / "sub"));
+    ASSERT_TRUE(MakeDirectory(plain_ / "sub"));
     drives_.push_back(std::make_unique<MountedDrive>('f', DRIVE_CDROM, labelled_.path()));
     drives_.push_back(std::make_unique<MountedDrive>('g', DRIVE_REMOTE, labelled_.path()));
     drives_.push_back(std::make_unique<MountedDrive>('h', DRIVE_RAMDISK, plain_.path()));
@@ -67,8 +67,6 @@ class DriveComboBoxTest : public FrameworkTest {
     ChangeCurrentDirectory("E:\\");
     ChangeCurrentDirectory(original_);
   }
-
-  static bool MakeDirectoryA(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != FALSE; }
 
   // A form with the box and a directory list linked to it, made in the current directory.
   struct DriveForm : TForm {
@@ -173,7 +171,7 @@ TEST_F(DriveComboBoxTest, EachItemCarriesItsKindsGlyph) {
     const HDC dc = GetDC(dropped);
     EXPECT_TRUE(GlyphDrawnAt(dc, item.left + 2, (item.top + item.bottom - glyph.height) / 2, glyph, fill));
     ReleaseDC(dropped, dc);
-    // The text, vertically centred, starts 6 pixels after the glyph; "&" is no prefix.
+    // The text, vertically centered, starts 6 pixels after the glyph; "&" is no prefix.
     const std::string text = form.drives.ItemText(index);
     const RECT textArea{item.left + 22, item.top, item.right, item.bottom};
     const auto expected = RenderPixels(dropped, item.right - textArea.left, item.bottom - item.top, [&](HDC memory) {

@@ -6,9 +6,6 @@
 
 #include <string>
 
-#include "tests/support/temp_folder.h"
-#include "tests/windows/framework_fixture.h"
-
 namespace {
 
 TEST(EInOutError, MessageFollowsTheSystemErrorCode) {
@@ -39,26 +36,6 @@ TEST(ListErrors, NameTheIndex) {
   EXPECT_EQ(EListError(-1).Message(), "リストのインデックスが範囲を超えています (-1)");
   EXPECT_EQ(EStringListError(7).Message(), "リストのインデックスが範囲を超えています (7)");
   EXPECT_STREQ(EStringListError(7).ClassName(), "EStringListError");
-}
-
-TEST(ChangeCurrentDirectory, FailureRaisesWithTheSystemCodeAndLeavesNothingPending) {
-  const std::string before = CurrentDirectory();
-  TempFolder folder;
-  ExpectSystemError([&] { ChangeCurrentDirectory(folder / "missing"); }, ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(TakeIOResult(), 0u);
-  EXPECT_EQ(CurrentDirectory(), before);
-}
-
-TEST(ChangeCurrentDirectory, DriveRemembersItsDirectory) {
-  const std::string before = CurrentDirectory();
-  TempFolder work("E:\\");
-  ChangeCurrentDirectory(work.path());
-  ChangeCurrentDirectory("C:\\");
-  ChangeCurrentDirectory("E:");
-  EXPECT_EQ(CurrentDirectory(), work.path());
-  // E: must not stay remembered inside a folder that is about to go.
-  ChangeCurrentDirectory("E:\\");
-  ChangeCurrentDirectory(before);
 }
 
 }  // namespace

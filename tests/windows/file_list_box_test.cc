@@ -14,37 +14,21 @@
 
 #include "browsing/directory_list_box.h"
 #include "browsing/file_name_text.h"
+#include "framework/current_directory.h"
 #include "framework/edit.h"
 #include "framework/exceptions.h"
 #include "framework/font.h"
 #include "framework/form.h"
+#include "platform/path_text.h"
+#include "tests/support/double_byte_names.h"
 #include "tests/support/temp_folder.h"
+#include "tests/windows/browsing_fixture.h"
 #include "tests/windows/framework_fixture.h"
 #include "tests/windows/glyph_pixels.h"
 
 namespace {
 
 using Texts = std::vector<std::string>;
-
-// "ソ" and "表" end in 0x5C, the byte of "\".
-const std::string kSo = "\x83\x5C";
-const std::string kHyo = "\x95\x5C";
-
-void MakeFile(const std::string& path, DWORD attributes = 0) {
-  const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-  CloseHandle(file);
-  if (attributes != 0) {
-    ASSERT_TRUE(SetFileAttributesA(path.c_str(), attributes)) << path;
-  }
-}
-
-void MakeDirectory(const std::string& path, DWORD attributes = 0) {
-  ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr)) << path;
-  if (attributes != 0) {
-    ASSERT_TRUE(SetFileAttributesA(path.c_str(), attributes)) << path;
-  }
-}
 
 std::string AsciiUpper(std::string text) {
   for (char& c : text) {
@@ -149,8 +133,8 @@ TEST(FileType, AttributeMaskIsTheOrOfTheMembersBits) {
 }
 
 TEST_F(FileListBox, MaskListsTheMatchesOfEachPatternInOneSortedList) {
-  MakeDirectory(folder / "sub");
-  for (const char* name : {"a.$S$", "b.$S$", "c.txt", "D.TXT", "aS", "e.S", "sub\\z.txt"}) MakeFile(folder / name);
+  ASSERT_TRUE(MakeDirectory(folder / "sub"));
+  for (const char* name : {"a.$S$", "b.$S$", "c.txt", "D.TXT", "aS", "e.S", "sub\\z.txt"}) ASSERT_TRUE(MakeFile(folder / name)) << name;
   ShowFolder(folder.path(), "*.*");
   struct Case {
     std::string mask;
@@ -177,13 +161,13 @@ TEST_F(FileListBox, MaskListsTheMatchesOfEachPatternInOneSortedList) {
 }
 
 TEST_F(FileListBox, FileTypeListsEntriesByTheirAttributes) {
-  MakeFile(folder / "plain.txt");
-  MakeFile(folder / "ro.txt", FILE_ATTRIBUTE_READONLY);
-  MakeFile(folder / "hid.txt", FILE_ATTRIBUTE_HIDDEN);
-  MakeFile(folder / "sys.txt", FILE_ATTRIBUTE_SYSTEM);
-  MakeFile(folder / "hidro.txt", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
-  MakeDirectory(folder / "sub");
-  MakeDirectory(folder / "hsub", FILE_ATTRIBUTE_HIDDEN);
+  ASSERT_TRUE(MakeFile(folder / "plain.txt"));
+  ASSERT_TRUE(MakeFile(folder / "ro.txt", FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(MakeFile(folder / "hid.txt", FILE_ATTRIBUTE_HIDDEN));
+  ASSERT_TRUE(MakeFile(folder / "sys.txt", FILE_ATTRIBUTE_SYSTEM));
+  ASSERT_TRUE(MakeFile(folder / "hidro.txt", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(MakeDirectory(folder / "sub"));
+  ASSERT_TRUE(MakeDirectory(folder / "hsub", FILE_ATTRIBUTE_HIDDEN));
   ShowFolder(folder.path(), "*.*");
   struct Case {
     const char* name;
@@ -212,8 +196,8 @@ TEST_F(FileListBox, FileTypeListsEntriesByTheirAttributes) {
 }
 
 TEST_F(FileListBox, SortsWithoutRegardToCaseAndKeepsDuplicates) {
-  MakeFile(folder / "b.txt");
-  MakeFile(folder / "D.txt");
+  ASSERT_TRUE(MakeFile(folder / "b.txt"));
+  ASSERT_TRUE(MakeFile(folder / "D.txt"));
   ShowFolder(folder.path(), "*.*");
   EXPECT_EQ(list.AddListItem("C.txt"), 1);
   EXPECT_EQ(list.AddListItem("b.txt"), 0);
@@ -223,7 +207,7 @@ TEST_F(FileListBox, SortsWithoutRegardToCaseAndKeepsDuplicates) {
 }
 
 TEST_F(FileListBox, AddBeforeTheWindowExistsFillsFirst) {
-  for (const char* name : {"a.$S$", "c.$S$", "x.txt"}) MakeFile(folder / name);
+  for (const char* name : {"a.$S$", "c.$S$", "x.txt"}) ASSERT_TRUE(MakeFile(folder / name)) << name;
   list.SetFolder(folder.path());
   list.SetMask("*.$S$");
   ASSERT_FALSE(list.HandleAllocated());
@@ -237,9 +221,9 @@ TEST_F(FileListBox, AddBeforeTheWindowExistsFillsFirst) {
 }
 
 TEST_F(FileListBox, RefillHappensOnlyWhenFolderMaskOrFileTypeChange) {
-  MakeDirectory(folder / "other");
-  MakeFile(folder / "a.txt");
-  MakeFile(folder / "other\\o.txt");
+  ASSERT_TRUE(MakeDirectory(folder / "other"));
+  ASSERT_TRUE(MakeFile(folder / "a.txt"));
+  ASSERT_TRUE(MakeFile(folder / "other\\o.txt"));
   ShowFolder(folder.path(), "*.txt");
   list.AddListItem("added");
   const Texts withAdded{"a.txt", "added"};
@@ -269,7 +253,7 @@ TEST_F(FileListBox, RefillHappensOnlyWhenFolderMaskOrFileTypeChange) {
 }
 
 TEST_F(FileListBox, RecreationLeavesOnlyTheSearchResultUnselected) {
-  for (const char* name : {"a.txt", "b.txt"}) MakeFile(folder / name);
+  for (const char* name : {"a.txt", "b.txt"}) ASSERT_TRUE(MakeFile(folder / name)) << name;
   ShowFolder(folder.path(), "*.*");
   list.AddListItem("added");
   list.SetCurrentIndex(1);
@@ -283,7 +267,7 @@ TEST_F(FileListBox, RecreationLeavesOnlyTheSearchResultUnselected) {
 }
 
 TEST_F(FileListBox, SelectAllItemsNeedsMultiSelect) {
-  for (const char* name : {"a.txt", "b.txt", "c.txt"}) MakeFile(folder / name);
+  for (const char* name : {"a.txt", "b.txt", "c.txt"}) ASSERT_TRUE(MakeFile(folder / name)) << name;
   ShowFolder(folder.path(), "*.*");
   list.SelectAllItems();
   for (int i = 0; i < 3; ++i) EXPECT_FALSE(list.ItemSelected(i)) << i;
@@ -302,8 +286,8 @@ TEST_F(FileListBox, EmptyMultiSelectListHasNoCurrentIndex) {
 }
 
 TEST_F(FileListBox, IndexOutsideTheListRaisesWithTheIndex) {
-  MakeFile(folder / "a.txt");
-  MakeFile(folder / "b.txt");
+  ASSERT_TRUE(MakeFile(folder / "a.txt"));
+  ASSERT_TRUE(MakeFile(folder / "b.txt"));
   ShowFolder(folder.path(), "*.*");
   for (int index : {-1, 2, 9}) {
     const std::string message = "リストのインデックスが範囲を超えています (" + std::to_string(index) + ")";
@@ -319,8 +303,8 @@ TEST_F(FileListBox, RefusedItemRaisesOutOfResources) {
 }
 
 TEST_F(FileListBox, FolderThatCannotBeEnteredChangesNothing) {
-  MakeFile(folder / "a.txt");
-  MakeFile(folder / "file");
+  ASSERT_TRUE(MakeFile(folder / "a.txt"));
+  ASSERT_TRUE(MakeFile(folder / "file"));
   ShowFolder(folder.path(), "*.*");
   list.AddListItem("added");
   const Texts before = Items();
@@ -338,8 +322,8 @@ TEST_F(FileListBox, FolderThatCannotBeEnteredChangesNothing) {
 }
 
 TEST_F(FileListBox, RefillOfAVanishedFolderKeepsTheItems) {
-  MakeDirectory(folder / "gone");
-  MakeFile(folder / "gone\\a.txt");
+  ASSERT_TRUE(MakeDirectory(folder / "gone"));
+  ASSERT_TRUE(MakeFile(folder / "gone\\a.txt"));
   ShowFolder(folder / "gone", "*.*");
   ASSERT_TRUE(SetCurrentDirectoryA(folder.path().c_str()));
   ASSERT_TRUE(DeleteFileA((folder / "gone\\a.txt").c_str()));
@@ -354,8 +338,8 @@ TEST_F(FileListBox, RefillOfAVanishedFolderKeepsTheItems) {
 }
 
 TEST_F(FileListBox, FolderIsTheSystemsFormOfAPathRelativeToTheStoredFolder) {
-  MakeDirectory(folder / "sub");
-  MakeDirectory(folder / "sub\\deeper");
+  ASSERT_TRUE(MakeDirectory(folder / "sub"));
+  ASSERT_TRUE(MakeDirectory(folder / "sub\\deeper"));
   list.SetFolder(folder.path());
   struct Step {
     std::string path;
@@ -376,7 +360,7 @@ TEST_F(FileListBox, FolderIsTheSystemsFormOfAPathRelativeToTheStoredFolder) {
     EXPECT_EQ(CurrentDirectory(), step.folder) << step.path;
   }
   // A stored folder that no longer exists leaves a relative path to the current directory.
-  MakeDirectory(folder / "gone");
+  ASSERT_TRUE(MakeDirectory(folder / "gone"));
   list.SetFolder(folder / "gone");
   ASSERT_TRUE(SetCurrentDirectoryA((folder / "sub").c_str()));
   ASSERT_TRUE(RemoveDirectoryA((folder / "gone").c_str()));
@@ -385,8 +369,8 @@ TEST_F(FileListBox, FolderIsTheSystemsFormOfAPathRelativeToTheStoredFolder) {
 }
 
 TEST_F(FileListBox, RefillNotifiesAndForgetsTheSelection) {
-  MakeFile(folder / "a.txt");
-  MakeFile(folder / "b.txt");
+  ASSERT_TRUE(MakeFile(folder / "a.txt"));
+  ASSERT_TRUE(MakeFile(folder / "b.txt"));
   TEdit edit(form);
   ShowFolder(folder.path(), "*.*");
   list.SetCurrentIndex(1);
@@ -400,7 +384,7 @@ TEST_F(FileListBox, RefillNotifiesAndForgetsTheSelection) {
 }
 
 TEST_F(FileListBox, ClickNotifiesOnlyWhenTheCurrentItemMoves) {
-  for (const char* name : {"a.txt", "b.txt", "c.txt"}) MakeFile(folder / name);
+  for (const char* name : {"a.txt", "b.txt", "c.txt"}) ASSERT_TRUE(MakeFile(folder / name)) << name;
   TEdit edit(form);
   ShowFolder(folder.path(), "*.*");
   list.SetFileEdit(&edit);
@@ -450,7 +434,7 @@ class FileListBusyCursor : public FileListBox {
   static constexpr int kFiles = 104;
 
   FileListBusyCursor() {
-    for (int i = 0; i < kFiles; ++i) MakeFile(folder / Name(i));
+    for (int i = 0; i < kFiles; ++i) EXPECT_TRUE(MakeFile(folder / Name(i))) << Name(i);
     ShowFolder(folder.path(), "*.none");
     list.cursorsAtAdd.clear();
     SetCursor(cross);
@@ -510,11 +494,11 @@ TEST_F(FileListBusyCursor, IsRestoredWhenTheRefillFails) {
 }
 
 TEST_F(FileListBox, ProgramsGetTheExecutableGlyphOtherFilesTheUnknownOne) {
-  MakeDirectory(folder / "sub");
+  ASSERT_TRUE(MakeDirectory(folder / "sub"));
   const Texts programs{"p.exe", "Q.COM", "r.Bat", "s.pif"};
   const Texts others{"t.txt", "u", "v.exe.txt", "w.pifx"};
-  for (const auto& name : programs) MakeFile(folder / name);
-  for (const auto& name : others) MakeFile(folder / name);
+  for (const auto& name : programs) ASSERT_TRUE(MakeFile(folder / name)) << name;
+  for (const auto& name : others) ASSERT_TRUE(MakeFile(folder / name)) << name;
   list.SetFileType({ftNormal, ftDirectory});
   ShowFolder(folder.path(), "*.*");
   const auto objectOf = [&](const std::string& text) {
@@ -542,7 +526,7 @@ TEST_F(FileListBox, ProgramsGetTheExecutableGlyphOtherFilesTheUnknownOne) {
 
 TEST_F(FileListBox, ShowGlyphsRaisesALowItemHeightTo16) {
   ASSERT_LT(list.Font().TextHeight(), 16) << "the case needs a font lower than the glyphs";
-  MakeFile(folder / "a.txt");
+  ASSERT_TRUE(MakeFile(folder / "a.txt"));
   ShowFolder(folder.path(), "*.*");
   list.AddListItem("added");
   list.SetShowGlyphs(true);
@@ -587,9 +571,9 @@ bool RowsBlank(HDC dc, int from, int top, int bottom, COLORREF background) {
   return true;
 }
 
-TEST_F(FileListBox, ItemsDrawGlyphCentredAndTextAfterIt) {
-  MakeFile(folder / "b.exe");
-  MakeFile(folder / "c.txt");
+TEST_F(FileListBox, ItemsDrawGlyphCenteredAndTextAfterIt) {
+  ASSERT_TRUE(MakeFile(folder / "b.exe"));
+  ASSERT_TRUE(MakeFile(folder / "c.txt"));
   list.SetItemHeight(20);
   ShowFolder(folder.path(), "*.*");
   form.Show();
@@ -616,9 +600,9 @@ TEST_F(FileListBox, ItemsDrawGlyphCentredAndTextAfterIt) {
 
 TEST_F(FileListBox, DoubleByteNamesEndingInTheSeparatorByte) {
   const std::string directory = folder / (kSo + kHyo);
-  MakeDirectory(directory);
+  ASSERT_TRUE(MakeDirectory(directory));
   for (const std::string& name : {kSo + ".$S$", kHyo + "計算.$S$", std::string("x.$S$")}) {
-    MakeFile(directory + "\\" + name);
+    ASSERT_TRUE(MakeFile(directory + "\\" + name));
   }
   TEdit edit(form);
   list.SetFileEdit(&edit);
@@ -645,9 +629,9 @@ TEST_F(FileListBox, DoubleByteNamesEndingInTheSeparatorByte) {
 class FileListEditText : public FileListBox {
  protected:
   FileListEditText() : edit(form) {
-    MakeDirectory(folder / "sub");
-    for (const char* name : {"a.$S$", "b.$S$", "c.txt", "sub\\s.$S$"}) MakeFile(folder / name);
-    MakeFile(folder / "h.$S$", FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_TRUE(MakeDirectory(folder / "sub"));
+    for (const char* name : {"a.$S$", "b.$S$", "c.txt", "sub\\s.$S$"}) EXPECT_TRUE(MakeFile(folder / name)) << name;
+    EXPECT_TRUE(MakeFile(folder / "h.$S$", FILE_ATTRIBUTE_HIDDEN));
     list.SetFileEdit(&edit);
     ShowFolder(folder.path(), "*.$S$");
   }
@@ -687,7 +671,7 @@ TEST_F(FileListEditText, GoesToTheFolderAndTakesThePatternOrTheName) {
     EXPECT_EQ(list.SelectedName(), c.selected) << c.text;
     if (!c.selected.empty()) {
       EXPECT_EQ(edit.Text(), c.selected) << c.text;
-      EXPECT_EQ(list.SelectedFile(), JoinPath(c.folder, c.selected)) << c.text;
+      EXPECT_EQ(list.SelectedFile(), platform::PathInFolder(c.folder, c.selected)) << c.text;
     }
     EXPECT_EQ(Changes() > 0, c.text != "") << c.text;
   }

@@ -6,16 +6,18 @@
 
 #include <string>
 
+#include "platform/path_text.h"
+#include "tests/support/double_byte_names.h"
 #include "tests/support/temp_folder.h"
+#include "tests/windows/browsing_fixture.h"
 
 namespace {
 
-// Code page 932 pairs whose trail byte is an ASCII letter or "\": lowering or splitting
-// them byte by byte turns them into other characters ("ア" 0x83 0x41 into "ヂ" 0x83 0x61).
+// Code page 932 pairs whose trail byte is an ASCII letter (and kSo, kHyo, whose trail byte is
+// "\"): lowering or splitting them byte by byte turns them into other characters ("ア" 0x83
+// 0x41 into "ヂ" 0x83 0x61).
 const std::string kA = "ア";
 const std::string kDi = "ヂ";
-const std::string kSo = "ソ";
-const std::string kHyo = "表";
 const std::string kFullWidthUpperA = "Ａ";
 const std::string kFullWidthLowerA = "ａ";
 
@@ -23,8 +25,8 @@ TEST(FileNameCase, SourceTextIsCodePage932) {
   ASSERT_EQ(GetACP(), 932u);
   EXPECT_EQ(kA, "\x83\x41");
   EXPECT_EQ(kDi, "\x83\x61");
-  EXPECT_EQ(kSo, "\x83\x5C");
-  EXPECT_EQ(kHyo, "\x95\x5C");
+  EXPECT_EQ(std::string("ソ"), kSo);
+  EXPECT_EQ(std::string("表"), kHyo);
   EXPECT_EQ(kFullWidthUpperA, "\x82\x60");
   EXPECT_EQ(kFullWidthLowerA, "\x82\x81");
 }
@@ -98,45 +100,15 @@ TEST(SamePath, DoubleByteCharactersAreNotCaseFolded) {
   EXPECT_TRUE(SamePath("C:\\" + kA + "X", "c:\\" + kA + "x"));
 }
 
-TEST(JoinPath, PutsExactlyOneSeparatorBetween) {
-  struct Case {
-    std::string directory;
-    std::string name;
-    std::string joined;
-  };
-  const Case cases[] = {
-      {"C:\\", "a", "C:\\a"},
-      {"C:\\logs", "a.$S$", "C:\\logs\\a.$S$"},
-      {"C:\\logs\\", "*.*", "C:\\logs\\*.*"},
-      {"C:\\" + kSo, "a", "C:\\" + kSo + "\\a"},
-      {"C:\\" + kHyo, kSo, "C:\\" + kHyo + "\\" + kSo},
-      {"C:\\" + kSo + "\\", "a", "C:\\" + kSo + "\\a"},
-      {kSo, "a", kSo + "\\a"},
-      {"\\\\srv\\share\\", "a", "\\\\srv\\share\\a"},
-      {"\\\\srv\\share", "a", "\\\\srv\\share\\a"},
-      {"\\", "a", "\\a"},
-      {"", "a", "\\a"},
-      {"C:\\logs", "", "C:\\logs\\"},
-      {"ab\x83", "a", "ab\x83\\a"},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(JoinPath(c.directory, c.name), c.joined) << c.directory << " + " << c.name;
-  }
-}
-
-TEST(JoinPath, NamesRealEntriesBelowTrailByte5CDirectories) {
+TEST(PathInFolder, NamesRealEntriesBelowTrailByte5CDirectories) {
   TempFolder folder;
   for (const std::string& directoryName : {kSo, kHyo}) {
-    const std::string directory = JoinPath(folder.path(), directoryName);
-    ASSERT_TRUE(CreateDirectoryA(directory.c_str(), nullptr)) << GetLastError();
-    const std::string file = JoinPath(directory, kA + ".$S$");
-    const HANDLE handle = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(handle, INVALID_HANDLE_VALUE) << GetLastError();
-    CloseHandle(handle);
+    const std::string directory = platform::PathInFolder(folder.path(), directoryName);
+    ASSERT_TRUE(MakeDirectory(directory)) << GetLastError();
+    ASSERT_TRUE(MakeFile(platform::PathInFolder(directory, kA + ".$S$"))) << GetLastError();
 
     WIN32_FIND_DATAA found;
-    const HANDLE search = FindFirstFileA(JoinPath(directory, "*.$S$").c_str(), &found);
+    const HANDLE search = FindFirstFileA(platform::PathInFolder(directory, "*.$S$").c_str(), &found);
     ASSERT_NE(search, INVALID_HANDLE_VALUE) << GetLastError();
     EXPECT_EQ(std::string(found.cFileName), kA + ".$S$");
     EXPECT_FALSE(FindNextFileA(search, &found));

@@ -12,6 +12,7 @@
 #include "engine/key_text.h"
 #include "engine/output_path.h"
 #include "platform/file.h"
+#include "tests/support/double_byte_names.h"
 #include "tests/support/log_fixture.h"
 #include "tests/support/temp_folder.h"
 
@@ -20,9 +21,6 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 constexpr char kPassword[] = "pw";
-// "ソ" and "表": double-byte characters whose second byte is 0x5C.
-const std::string kSo = "\x83\x5C";
-const std::string kHyo = "\x95\x5C";
 
 class Handle {
  public:

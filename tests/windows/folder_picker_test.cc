@@ -17,6 +17,7 @@
 #include "browsing/split_command_path.h"
 #include "framework/exceptions.h"
 #include "framework/form.h"
+#include "platform/path_text.h"
 #include "tests/support/temp_folder.h"
 #include "tests/windows/browsing_fixture.h"
 #include "tests/windows/framework_fixture.h"
@@ -35,60 +36,14 @@ const std::string kTrailByteName = "表ソ";
 // ---------------------------------------------------------------------------------------
 // Without the dialog.
 
-struct FlagsCase {
-  TBrowseOptions options;
-  UINT flags;
-};
-
-TEST(BrowseOptions, FlagsOfEachSet) {
-  const FlagsCase cases[] = {
-      {{}, 0x0201},
-      {{boNewFolderButton}, 0x0001},
-      {{boEditBox}, 0x0211},
-      {{boShowShares}, 0x8201},
-      {{boNewDialogStyle}, 0x0241},
-      {{boIncludeFiles}, 0x4201},
-      {{boValidate}, 0x0221},
-      {{boEditBox, boValidate}, 0x0231},
-      {{boNewFolderButton, boNewDialogStyle}, 0x0041},
-      {{boNewFolderButton, boEditBox, boShowShares, boNewDialogStyle, boIncludeFiles, boValidate}, 0xC071},
-  };
-  for (const FlagsCase& c : cases) {
-    EXPECT_EQ(BrowseFlags(c.options), c.flags) << "options byte " << int{c.options.Bits()};
-  }
-}
-
-TEST(BrowseOptions, MainDialogsByteGives0x241) {
-  EXPECT_EQ(TBrowseOptions::FromBits(8), TBrowseOptions{boNewDialogStyle});
-  EXPECT_EQ(BrowseFlags(TBrowseOptions::FromBits(8)), 0x241u);
-}
-
-TEST(BrowseOptions, BitNStandsForMemberN) {
-  const TBrowseOption members[] = {boNewFolderButton, boEditBox,      boShowShares,
-                                   boNewDialogStyle,  boIncludeFiles, boValidate};
-  for (unsigned bit = 0; bit < 6; ++bit) {
-    const TBrowseOptions single = TBrowseOptions::FromBits(static_cast<std::uint8_t>(1u << bit));
-    EXPECT_EQ(single, TBrowseOptions{members[bit]}) << "bit " << bit;
-    for (unsigned other = 0; other < 6; ++other) {
-      EXPECT_EQ(single.Contains(members[other]), other == bit) << "bit " << bit << ", member " << other;
-    }
-  }
-}
-
-TEST(BrowseOptions, BitsWithoutMemberAreDropped) {
-  EXPECT_EQ(TBrowseOptions::FromBits(0xC8), TBrowseOptions{boNewDialogStyle});
-  EXPECT_EQ(TBrowseOptions::FromBits(0xFF).Bits(), 0x3F);
-  EXPECT_EQ(BrowseFlags(TBrowseOptions::FromBits(0xC0)), 0x201u);
-}
-
-struct CentreCase {
+struct CenterCase {
   RECT monitor;
   RECT window;
   POINT corner;
 };
 
-TEST(CentredOnMonitor, HalvesRoundTowardZero) {
-  const CentreCase cases[] = {
+TEST(CenteredOnMonitor, HalvesRoundTowardZero) {
+  const CenterCase cases[] = {
       {{0, 0, 1280, 1024}, {10, 20, 410, 320}, {440, 362}},
       {{0, 0, 1280, 1024}, {0, 0, 401, 301}, {439, 361}},
       {{0, 0, 1280, 1024}, {500, 500, 1783, 1527}, {-1, -1}},
@@ -96,8 +51,8 @@ TEST(CentredOnMonitor, HalvesRoundTowardZero) {
       {{-1024, -768, 0, 0}, {5, 5, 1030, 774}, {-1024, -768}},
       {{1280, 100, 2880, 1300}, {0, 0, 1600, 1200}, {1280, 100}},
   };
-  for (const CentreCase& c : cases) {
-    const POINT corner = CentredOnMonitor(c.monitor, c.window);
+  for (const CenterCase& c : cases) {
+    const POINT corner = CenteredOnMonitor(c.monitor, c.window);
     EXPECT_EQ(corner.x, c.corner.x) << "monitor left " << c.monitor.left << ", window width "
                                     << c.window.right - c.window.left;
     EXPECT_EQ(corner.y, c.corner.y) << "monitor top " << c.monitor.top << ", window height "
@@ -230,8 +185,8 @@ std::wstring Wide(const std::string& text) {
 }
 
 std::string MakeFolder(const TempFolder& parent, const std::string& name) {
-  const std::string path = JoinPath(parent.path(), name);
-  EXPECT_TRUE(CreateDirectoryA(path.c_str(), nullptr)) << path;
+  const std::string path = platform::PathInFolder(parent.path(), name);
+  EXPECT_TRUE(MakeDirectory(path)) << path;
   return path;
 }
 
@@ -372,9 +327,8 @@ TEST_F(PickFolderTest, CancelKeepsAnExistingFolder) {
 
 TEST_F(PickFolderTest, CancelEmptiesAFolderThatIsNoDirectory) {
   const std::string file = temp / "a.$S$";
-  CloseHandle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-  ASSERT_NE(GetFileAttributesA(file.c_str()), INVALID_FILE_ATTRIBUTES);
-  const std::string cases[] = {temp / "missing", file, JoinPath(temp / "missing", "deeper"), "Q:\\"};
+  ASSERT_TRUE(MakeFile(file));
+  const std::string cases[] = {temp / "missing", file, platform::PathInFolder(temp / "missing", "deeper"), "Q:\\"};
   for (const std::string& initial : cases) {
     std::string folder = initial;
     EXPECT_FALSE(PickWith(Cancel, folder)) << initial;
@@ -412,7 +366,7 @@ TEST_F(PickFolderTest, RootStartsTheTreeThere) {
         // one run in ten, even when asked again), so the test picks the child itself.
         const HWND tree = Tree(dialog);
         const auto root = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
-        EXPECT_EQ(TreeItemText(tree, root), LastName(temp.path()));
+        EXPECT_EQ(TreeItemText(tree, root), std::string(platform::LastName(temp.path())));
         const auto child = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(root)));
         EXPECT_EQ(TreeItemText(tree, child), "sub");
         SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(child));
@@ -438,7 +392,7 @@ TEST_F(PickFolderTest, UnparseableRootStartsAtTheDesktop) {
   }
 }
 
-TEST_F(PickFolderTest, DialogIsCentredOnTheMainFormsMonitor) {
+TEST_F(PickFolderTest, DialogIsCenteredOnTheMainFormsMonitor) {
   SetWindowPos(mainForm.Handle(), nullptr, 700, 600, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   std::string folder;
   PickWith(
@@ -459,9 +413,9 @@ TEST_F(PickFolderTest, DialogIsCentredOnTheMainFormsMonitor) {
       folder);
 }
 
-// Without a main form window the dialog is centred on its own monitor: the picker never
+// Without a main form window the dialog is centered on its own monitor: the picker never
 // creates the main form's window just to find one.
-TEST_F(FrameworkTest, BrowseDialogIsCentredOnItsOwnMonitorWithoutAMainWindow) {
+TEST_F(FrameworkTest, BrowseDialogIsCenteredOnItsOwnMonitorWithoutAMainWindow) {
   TForm mainForm(application);
   TForm dialog(application);
   dialog.SetClientSize(300, 200);
@@ -474,7 +428,7 @@ TEST_F(FrameworkTest, BrowseDialogIsCentredOnItsOwnMonitorWithoutAMainWindow) {
   RECT window{};
   GetMonitorInfoA(MonitorFromWindow(dialog.Handle(), MONITOR_DEFAULTTONEAREST), &monitor);
   GetWindowRect(dialog.Handle(), &window);
-  const POINT corner = CentredOnMonitor(monitor.rcMonitor, window);
+  const POINT corner = CenteredOnMonitor(monitor.rcMonitor, window);
   EXPECT_EQ(std::pair(window.left, window.top), std::pair(corner.x, corner.y));
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "framework/button.h"
+#include "framework/current_directory.h"
 #include "framework/list_box.h"
 #include "tests/support/temp_folder.h"
 #include "tests/windows/framework_fixture.h"

@@ -12,7 +12,6 @@
 
 #include "framework/font.h"
 #include "framework/form.h"
-#include "framework/type_ahead.h"
 #include "tests/windows/framework_fixture.h"
 
 namespace {
@@ -375,25 +374,6 @@ TEST_F(TypeAheadTest, UnicodeCharacterCountsAsItsTwoBytes) {
   SendMessageW(list.Handle(), WM_CHAR, L'\x8868', 1);  // "表"
   EXPECT_EQ(list.CurrentIndex(), IndexOf("表計算"));
   EXPECT_EQ(list.keysAfterBase, (std::vector<int>{0, 0}));
-}
-
-TEST(TypeAheadText, BuildsTheSearchTextByWholeCharacters) {
-  TypeAheadText text;
-  EXPECT_TRUE(text.Type('a', 0));
-  EXPECT_FALSE(text.Type(kHyoLead, 100));
-  EXPECT_EQ(text.Text(), "a");
-  EXPECT_TRUE(text.Type(kTrail, 100));
-  EXPECT_EQ(text.Text(), "a表");
-  EXPECT_TRUE(text.Type(kBackspace, 200));
-  EXPECT_EQ(text.Text(), "a");
-  EXPECT_TRUE(text.Type(kBackspace, 300));
-  EXPECT_TRUE(text.Type(kBackspace, 400));
-  EXPECT_EQ(text.Text(), "");
-  EXPECT_TRUE(text.Type('x', 899));
-  EXPECT_TRUE(text.Type('y', 1398));
-  EXPECT_EQ(text.Text(), "xy");
-  EXPECT_TRUE(text.Type('z', 1898));
-  EXPECT_EQ(text.Text(), "z");
 }
 
 }  // namespace

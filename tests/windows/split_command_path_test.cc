@@ -11,8 +11,12 @@
 #include <string>
 
 #include "browsing/file_name_text.h"
+#include "framework/current_directory.h"
 #include "framework/exceptions.h"
+#include "platform/path_text.h"
+#include "tests/support/double_byte_names.h"
 #include "tests/support/temp_folder.h"
+#include "tests/windows/browsing_fixture.h"
 #include "tests/windows/framework_fixture.h"
 
 static void PrintTo(const CommandPathParts& parts, std::ostream* out) {
@@ -21,220 +25,12 @@ static void PrintTo(const CommandPathParts& parts, std::ostream* out) {
        << "', \"" << parts.directoryPart << "\", \"" << parts.filePart << "\"}";
 }
 
-static void PrintTo(const RootedPath& rooted, std::ostream* out) {
-  *out << "{'"
-       << (rooted.driveLetter == '\0' ? std::string("\\0") : std::string(1, rooted.driveLetter))
-       << "', \"" << rooted.root << "\", \"" << rooted.directoryPart << "\"}";
-}
-
 namespace {
-
-// "ソ" and "表" end in 0x5C, the byte of "\".
-const std::string kSo = "\x83\x5C";
-const std::string kHyo = "\x95\x5C";
-
-// ---------------------------------------------------------------------------------------
-// The text steps, without the file system (and so the network paths, which have no server
-// under Wine).
-
-TEST(SplitPathText, DrivePart) {
-  struct Case {
-    std::string path;
-    std::string drivePart;
-  };
-  const Case cases[] = {
-      {"E:\\logs\\a.$S$", "E:"},
-      {"e:\\x", "e:"},
-      {"E:", "E:"},
-      {"E:a.$S$", "E:"},
-      {"E", ""},
-      {"", ""},
-      {"\\logs", ""},
-      {"sub\\a.$S$", ""},
-      {"\\\\srv\\share\\dir\\f.$S$", "\\\\srv\\share"},
-      {"\\\\srv\\share\\", "\\\\srv\\share"},
-      {"\\\\srv\\share", "\\\\srv\\share"},
-      {"\\\\srv", "\\\\srv"},
-      {"\\\\", "\\\\"},
-      {"\\\\\\\\", "\\\\\\"},
-      {"\\\\" + kSo + "\\share\\x", "\\\\" + kSo + "\\share"},
-      {"\\\\srv\\" + kHyo + "\\x", "\\\\srv\\" + kHyo},
-      {"\\\\srv\\" + kHyo, "\\\\srv\\" + kHyo},
-      {"::", "::"},
-      // A double-byte first character is no drive letter, even before a ":".
-      {kSo + ":", ""},
-      {"\x83:", ""},
-  };
-  for (const Case& c : cases) EXPECT_EQ(DrivePart(c.path), c.drivePart) << c.path;
-}
-
-TEST(SplitPathText, LastNameStepsOverWholeCharacters) {
-  struct Case {
-    std::string path;
-    std::string lastName;
-  };
-  const Case cases[] = {
-      {"\\logs\\a.$S$", "a.$S$"},
-      {"E:\\logs\\a.$S$", "a.$S$"},
-      {"E:a.$S$", "a.$S$"},
-      {"a.$S$", "a.$S$"},
-      {"\\logs\\", ""},
-      {"", ""},
-      {"..", ".."},
-      {"\\T\\" + kHyo, kHyo},
-      {kSo, kSo},
-      {"x\\" + kSo + kHyo, kSo + kHyo},
-      {kSo + "\\" + kHyo + ".$S$", kHyo + ".$S$"},
-      {"ab\x83", "ab\x83"},
-      {"ab\\\x83", "\x83"},
-      {"\\\\srv\\share\\dir\\f.$S$", "f.$S$"},
-  };
-  for (const Case& c : cases) EXPECT_EQ(LastName(c.path), c.lastName) << c.path;
-}
-
-TEST(SplitPathText, WithoutDrivePart) {
-  struct Case {
-    std::string path;
-    std::string rest;
-  };
-  const Case cases[] = {
-      {"C:\\logs", "\\logs"},
-      {"C:\\", "\\"},
-      {"C:", "\\"},
-      {"\\logs", "\\logs"},
-      {"\\\\srv\\share\\dir", "\\dir"},
-      {"\\\\srv\\share\\", "\\"},
-      {"\\\\srv\\share", "\\"},
-      {"C:\\" + kSo, "\\" + kSo},
-  };
-  for (const Case& c : cases) EXPECT_EQ(WithoutDrivePart(c.path), c.rest) << c.path;
-}
-
-TEST(SplitPathText, PatternsHoldAWildcard) {
-  EXPECT_TRUE(IsPattern("*.$S$"));
-  EXPECT_TRUE(IsPattern("a?.$S$"));
-  EXPECT_TRUE(IsPattern(kSo + "*"));
-  EXPECT_FALSE(IsPattern("a.$S$"));
-  EXPECT_FALSE(IsPattern(kSo + kHyo));
-  EXPECT_FALSE(IsPattern(""));
-}
-
-TEST(SplitPathText, SeparateRoot) {
-  struct Case {
-    std::string path;
-    std::string saved;
-    RootedPath rooted;
-  };
-  const Case cases[] = {
-      {"E:\\logs\\a.$S$", "D:\\app", {'E', "E:", "\\logs\\a.$S$"}},
-      {"e:\\x", "D:\\app", {'e', "e:", "\\x"}},
-      {"E:", "D:\\app", {'E', "E:", ""}},
-      {"a.$S$", "D:\\app", {'D', "D:", "a.$S$"}},
-      {"sub\\a.$S$", "D:\\app", {'D', "D:", "sub\\a.$S$"}},
-      {"\\logs", "D:\\app", {'D', "D:", "\\logs"}},
-      {"..", "D:\\app", {'D', "D:", ".."}},
-      {"[..]", "D:\\app", {'D', "", ".."}},
-      {"[" + kSo + "]", "D:\\app", {'D', "", kSo}},
-      {"[]", "D:\\app", {'D', "", ""}},
-      {"[", "D:\\app", {'D', "D:", "["}},
-      // The closing "]" is the trail byte of a double-byte character: no bracket form.
-      {"[x\x83]", "D:\\app", {'D', "D:", "[x\x83]"}},
-      {"\\\\srv\\share\\dir\\f.$S$", "D:\\app", {'\0', "\\\\srv\\share", "\\dir\\f.$S$"}},
-      {"\\\\srv\\share", "D:\\app", {'\0', "\\\\srv\\share", ""}},
-      {"sub\\a", "\\\\srv\\share\\x", {'\0', "\\\\srv\\share", "sub\\a"}},
-      // Inside brackets the saved directory's first character is kept, even a "\".
-      {"[..]", "\\\\srv\\share\\x", {'\\', "", ".."}},
-      {"", "D:\\app", {'D', "D:", ""}},
-      {"a", "", {'\0', "", "a"}},
-  };
-  for (const Case& c : cases) EXPECT_EQ(SeparateRoot(c.path, c.saved), c.rooted) << c.path;
-}
-
-TEST(SplitPathText, CutDirectoryPart) {
-  struct Case {
-    std::string directoryPart;
-    std::string currentDirectory;
-    std::string cut;
-  };
-  const Case cases[] = {
-      {"\\logs\\a.$S$", "D:\\app", "\\logs"},
-      {"\\a.$S$", "D:\\app", "\\"},
-      {"\\", "D:\\app", "\\"},
-      {"\\logs\\", "D:\\app", "\\logs"},
-      {"\\logs", "D:\\app", "\\"},
-      {"\\logs\\\\a", "D:\\app", "\\logs\\"},
-      {"sub\\a.$S$", "D:\\app", "sub"},
-      {"a.$S$", "D:\\app", "\\app"},
-      {"", "E:\\work", "\\work"},
-      {"", "E:\\", "\\"},
-      {"..", "D:\\app", "\\app"},
-      {"\\dir\\f.$S$", "D:\\app", "\\dir"},
-      {"f.$S$", "\\\\srv\\share\\dir", "\\dir"},
-      {"\\T\\" + kSo + "\\" + kHyo + ".$S$", "D:\\app", "\\T\\" + kSo},
-      {"\\T\\" + kHyo, "D:\\app", "\\T"},
-      {kSo, "D:\\app", "\\app"},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(CutDirectoryPart(c.directoryPart, LastName(c.directoryPart), c.currentDirectory),
-              c.cut)
-        << c.directoryPart;
-  }
-}
-
-TEST(SplitPathText, DescendInto) {
-  EXPECT_EQ(DescendInto("\\", "logs"), "\\logs");
-  EXPECT_EQ(DescendInto("\\app", ".."), "\\app\\..");
-  EXPECT_EQ(DescendInto("\\logs\\", "a"), "\\logs\\\\a");
-  EXPECT_EQ(DescendInto("\\T\\" + kSo, kHyo), "\\T\\" + kSo + "\\" + kHyo);
-  EXPECT_EQ(DescendInto("sub", "x"), "sub\\x");
-  // One-character relative folders stay in front: only the root loses its character.
-  EXPECT_EQ(DescendInto(".", "sub"), ".\\sub");
-  EXPECT_EQ(DescendInto("a", "b"), "a\\b");
-  EXPECT_EQ(DescendInto(kSo, "b"), kSo + "\\b");
-}
-
-// The network row of the worked examples, step by step on the text.
-TEST(SplitPathText, NetworkPathKeepsItsShare) {
-  const std::string path = "\\\\srv\\share\\dir\\f.$S$";
-  const RootedPath rooted = SeparateRoot(path, "D:\\app");
-  EXPECT_EQ(rooted, (RootedPath{'\0', "\\\\srv\\share", "\\dir\\f.$S$"}));
-  const std::string filePart = LastName(rooted.directoryPart);
-  EXPECT_EQ(filePart, "f.$S$");
-  const std::string directoryPart = CutDirectoryPart(rooted.directoryPart, filePart, "D:\\app");
-  EXPECT_EQ(WithNetworkRoot(rooted.root, directoryPart), "\\\\srv\\share\\dir");
-
-  // A bare name on a network current directory stays on the share.
-  const RootedPath bare = SeparateRoot("f.$S$", "\\\\srv\\share\\dir");
-  EXPECT_EQ(bare.driveLetter, '\0');
-  EXPECT_EQ(WithNetworkRoot(bare.root, CutDirectoryPart(bare.directoryPart,
-                                                         LastName(bare.directoryPart),
-                                                         "\\\\srv\\share\\dir")),
-            "\\\\srv\\share\\dir");
-
-  // A relative directory in front of the name stays relative to the share's current
-  // directory, instead of being glued to the share's name.
-  const RootedPath relative = SeparateRoot("sub\\f.$S$", "\\\\srv\\share\\dir");
-  EXPECT_EQ(WithNetworkRoot(relative.root, CutDirectoryPart(relative.directoryPart, "f.$S$",
-                                                             "\\\\srv\\share\\dir")),
-            "sub");
-}
 
 // ---------------------------------------------------------------------------------------
 // The whole split on real drives: a folder made current on the temporary folder's drive
 // (C:) stands for the "D:\app" of the worked examples, and a fresh folder on E: holds
 // what the E: paths name.
-
-bool MakeDirectory(const std::string& path) {
-  return CreateDirectoryA(path.c_str(), nullptr) != FALSE;
-}
-
-bool MakeFile(const std::string& path) {
-  const HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(handle);
-  return true;
-}
 
 // A file of its own at the root of E:, which other tests share: created only when no such
 // file exists, removed afterwards.
@@ -252,16 +48,6 @@ class RootFile {
   std::string path_;
   bool made_;
 };
-
-// The error code with which the system itself refuses to enter path.
-DWORD RefusalCode(const std::string& path) {
-  const std::string before = CurrentDirectory();
-  if (SetCurrentDirectoryA(path.c_str())) {
-    SetCurrentDirectoryA(before.c_str());
-    return 0;
-  }
-  return GetLastError();
-}
 
 class SplitCommandPathOnDrives : public ::testing::Test {
  protected:
@@ -339,7 +125,7 @@ void ExpectSplit(const std::string& path, const CommandPathParts& expected) {
 
 TEST_F(SplitCommandPathOnDrives, WorkedExamples) {
   // The root of E: gets a file of a name no other test uses.
-  const std::string rootName = LastName(e_.path()) + ".$S$";
+  const std::string rootName = std::string(platform::LastName(e_.path())) + ".$S$";
   const RootFile rootFile("E:\\" + rootName);
   ASSERT_TRUE(rootFile.made());
 
@@ -454,7 +240,7 @@ TEST_F(SplitCommandPathOnDrives, RelativePathStaysRelativeToTheRestoredDirectory
   EXPECT_EQ(*parts, (CommandPathParts{appDrive_, "sub", "a.$S$"}));
   EXPECT_EQ(CurrentDirectory(), app_);
   const std::string resolved =
-      JoinPath(JoinPath(CurrentDirectory(), parts->directoryPart), parts->filePart);
+      platform::PathInFolder(platform::PathInFolder(CurrentDirectory(), parts->directoryPart), parts->filePart);
   const DWORD attributes = GetFileAttributesA(resolved.c_str());
   ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES) << resolved;
   EXPECT_EQ(attributes & FILE_ATTRIBUTE_DIRECTORY, 0u);
