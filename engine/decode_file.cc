@@ -47,6 +47,10 @@ DecryptResult DecryptFor(DecodeHost& host, const std::string& path) {
   options.syncToDisk = true;
   // A large file goes faster on every core; the bytes are the same.
   options.workers = std::max(std::thread::hardware_concurrency(), 1u);
+  options.progress = [&host](uint64_t done, uint64_t total) {
+    host.ReportProgress(done, total);
+    return true;
+  };
   return DecryptLogFile(key.Context(), path, outputPath, options);
 }
 

@@ -2,6 +2,7 @@
 // The dialog's per-file routine. Everything it needs of the dialog goes through DecodeHost,
 // so it is tested without a window.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,9 @@ class DecodeHost {
   virtual void Pause(unsigned milliseconds) = 0;
   // The framework's close of the main form: the program ends once the running handler returns.
   virtual void CloseDialog() = 0;
+  // While a file is decrypted, on the calling thread: the bytes done so far and the file's
+  // size, after each buffer or every few hundredths of a second. The default does nothing.
+  virtual void ReportProgress(uint64_t /*done*/, uint64_t /*total*/) {}
 };
 
 // Decrypts one file for the dialog and reports every outcome itself: message boxes, the
