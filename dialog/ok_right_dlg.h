@@ -78,7 +78,8 @@ class TOKRightDlg : public TForm, private DecodeHost {
   void TakeCommandLineFiles();
   // Paths named on the command line or dropped: each is split (SplitCommandPath), the names
   // of files in the last one's folder join the file list, and the lists move to that folder.
-  // Raises EInOutError, before the list changes, when a path cannot be resolved.
+  // Raises EInOutError when a path cannot be resolved (before the list changes) or the
+  // directory list cannot enter the folder.
   void TakeFiles(const std::vector<std::string>& paths);
   // Files and folders dropped from the shell, taken as the command line's are; a path that
   // cannot be resolved is reported as at start-up, and the dialog stays open.

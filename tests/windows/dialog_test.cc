@@ -562,11 +562,28 @@ TEST_F(DialogTest, DroppedFilesAndFoldersAreTakenAsNamedFilesAndTheDropReleased)
   TempFolder second;
   Log(second, "S.$S$");
   Log(logs, "HERE.$S$");
+  const std::string missing = logs / "missing.$S$";
+  // Every box with its owner, caption and flags, errors included.
+  application.SetMessageBoxFunction([this](HWND owner, const std::string& text, const std::string& caption, UINT flags) {
+    boxes.push_back({owner, text, caption, flags});
+    return IDOK;
+  });
+  // The box that start-up shows for a path that cannot be resolved.
+  commandLine = "VellunoraDecoder.exe " + missing;
+  try {
+    application.CreateForm(OKRightDlg);
+  } catch (...) {
+    application.ShowStartupError(std::current_exception());
+  }
+  ASSERT_EQ(boxes.size(), 1u);
+  const RecordedBox startUpError = boxes.front();
+
   struct Row {
     const char* what;
     std::vector<std::string> paths;
     std::string folder;
     std::vector<std::string> items;
+    bool fails = false;
   };
   // Each row drops on the dialog as the one before left it.
   const Row rows[] = {
@@ -575,11 +592,14 @@ TEST_F(DialogTest, DroppedFilesAndFoldersAreTakenAsNamedFilesAndTheDropReleased)
       {"files of the folder shown and of another: listed once, the other left out",
        {logs / "HERE.$S$", other / "Y.$S$", other / "X.$S$"}, other.path(), {"X.$S$", "Y.$S$"}},
       {"several files: the last one's folder", {other / "X.$S$", second / "S.$S$"}, second.path(), {"S.$S$"}},
+      {"one of them cannot be resolved: nothing taken", {other / "X.$S$", missing}, second.path(), {"S.$S$"}, true},
   };
+  commandLine = "VellunoraDecoder.exe";
   TOKRightDlg& dialog = Create();
   // What the shell looks for before it offers a window the files.
   EXPECT_NE(GetWindowLongPtrA(dialog.Handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES, 0);
   for (const Row& row : rows) {
+    boxes.clear();
     const double dropped = Milliseconds();
     const HDROP drop = Drop(dialog, row.paths);
     UpdateWindow(dialog.FileListBox1.Handle());
@@ -590,44 +610,14 @@ TEST_F(DialogTest, DroppedFilesAndFoldersAreTakenAsNamedFilesAndTheDropReleased)
     if (row.folder == other.path()) {
       EXPECT_EQ(dialog.DriveComboBox1.DriveLetter(), 'e') << row.what;
     }
+    ASSERT_EQ(boxes.size(), row.fails ? 1u : 0u) << row.what;
+    if (row.fails) {
+      EXPECT_EQ(boxes[0].text, startUpError.text);
+      EXPECT_EQ(boxes[0].caption, startUpError.caption);
+      EXPECT_EQ(boxes[0].flags, startUpError.flags);
+      EXPECT_EQ(boxes[0].owner, startUpError.owner);
+    }
   }
-  EXPECT_TRUE(shown.empty());
-  EXPECT_FALSE(CloseRequested());
-}
-
-TEST_F(DialogTest, UnresolvableDropShowsTheStartUpErrorAndTheDialogStays) {
-  Log(logs, "HERE.$S$");
-  TempFolder other;
-  Log(other, "X.$S$");
-  const std::string missing = logs / "missing.$S$";
-  std::vector<RecordedBox> recorded;
-  application.SetMessageBoxFunction([&](HWND owner, const std::string& text, const std::string& caption, UINT flags) {
-    recorded.push_back({owner, text, caption, flags});
-    return IDOK;
-  });
-  // The box that start-up shows for the same path.
-  commandLine = "VellunoraDecoder.exe " + missing;
-  try {
-    application.CreateForm(OKRightDlg);
-  } catch (...) {
-    application.ShowStartupError(std::current_exception());
-  }
-  ASSERT_EQ(recorded.size(), 1u);
-  const RecordedBox startUp = recorded.front();
-  recorded.clear();
-
-  commandLine = "VellunoraDecoder.exe";
-  TOKRightDlg& dialog = Create();
-  const HDROP drop = Drop(dialog, {other / "X.$S$", missing});
-  ASSERT_EQ(recorded.size(), 1u);
-  EXPECT_EQ(recorded[0].text, startUp.text);
-  EXPECT_EQ(recorded[0].caption, startUp.caption);
-  EXPECT_EQ(recorded[0].flags, startUp.flags);
-  EXPECT_EQ(recorded[0].owner, startUp.owner);
-  EXPECT_EQ(GlobalSize(drop), 0u);
-  // Nothing of the drop was taken, and the dialog goes on.
-  EXPECT_EQ(dialog.DirectoryListBox1.Folder(), logs.path());
-  EXPECT_EQ(Items(dialog), std::vector<std::string>{"HERE.$S$"});
   EXPECT_FALSE(CloseRequested());
   EXPECT_TRUE(IsWindowVisible(dialog.Handle()));
 }

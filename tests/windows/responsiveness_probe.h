@@ -15,10 +15,10 @@ double Milliseconds();
 class ResponsivenessProbe {
  public:
   struct Result {
-    int answeredDuring = 0;    // WM_NULL answered while the handler ran
-    int timedOut = 0;          // WM_NULL unanswered after 1 s though the handler answered later ones
-    int paints = 0;            // paint messages taken during it
-    double longestPaintGap = 0;  // milliseconds between paint messages taken during it
+    int answeredDuring = 0;      // WM_NULL answered while the handler ran
+    int timedOut = 0;            // WM_NULL unanswered in 1 s, though later ones were answered
+    int paints = 0;              // paint messages taken during the handler
+    double longestPaintGap = 0;  // milliseconds between two of them
   };
 
   // To be made on the interface thread right before the handler. onAnswered runs on the
@@ -52,7 +52,7 @@ class ResponsivenessProbe {
   HANDLE thread_ = nullptr;
   volatile LONG stop_ = 0;
   bool during_ = true;
-  std::vector<Send> sends_;                  // the probing thread's, read after it ended
-  std::vector<double> handled_;           // the interface thread's
-  std::vector<double> paints_;            // the interface thread's
+  std::vector<Send> sends_;      // the probing thread's, read after it ended
+  std::vector<double> handled_;  // the interface thread's
+  std::vector<double> paints_;   // the interface thread's
 };
