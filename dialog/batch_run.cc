@@ -25,12 +25,14 @@ void TOKRightDlg::OKBtnClick(TObject&) {
   // The list's count is read again on every pass: a message box may not change it, but the
   // loop never relies on that.
   for (int index = 0; index <= FileListBox1.ItemCount() - 1; ++index) {
+    const int position = ProgressAfterPass(index, count, step);
     if (FileListBox1.ItemSelected(index)) {
+      fileProgress_.Begin(position);
       // Always one "\": at a drive's root "C:\" + "\" + name gives two, which the file
       // system takes as one.
       DecodeFile(DirectoryListBox1.Folder() + "\\" + FileListBox1.ItemText(index));
     }
-    ProgressBar1.SetPosition(ProgressAfterPass(index, count, step));
+    ProgressBar1.SetPosition(position);
     if (StopFlag == 1) break;
   }
 

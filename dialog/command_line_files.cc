@@ -1,5 +1,5 @@
-// Files named on the command line join the file list; the lists move to the last one's
-// directory.
+// Files named on the command line, or dropped on the dialog, join the file list; the lists
+// move to the last one's directory.
 
 #include <windows.h>
 
@@ -55,7 +55,10 @@ std::function<std::string()> TOKRightDlg::CommandLineSource = [] {
 };
 
 void TOKRightDlg::TakeCommandLineFiles() {
-  const std::vector<std::string> arguments = platform::CommandLineArguments(CommandLineSource());
+  TakeFiles(platform::CommandLineArguments(CommandLineSource()));
+}
+
+void TOKRightDlg::TakeFiles(const std::vector<std::string>& arguments) {
   if (arguments.empty()) return;
   // Every argument is split before any is listed, since a row is kept only when it lies in
   // the last argument's folder.

@@ -182,3 +182,5 @@ MessageAnswer TOKRightDlg::ShowMessage(std::string_view text, std::string_view t
 void TOKRightDlg::Pause(unsigned milliseconds) { PauseFunction(milliseconds); }
 
 void TOKRightDlg::CloseDialog() { Close(); }
+
+void TOKRightDlg::ReportProgress(uint64_t done, uint64_t total) { fileProgress_.Report(done, total); }

@@ -1,14 +1,19 @@
 #pragma once
 // The main dialog: password, drive, directory and file lists, output folder, and the run.
 
+#include <windows.h>
+#include <shellapi.h>
+
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "browsing/directory_list_box.h"
 #include "browsing/drive_combo_box.h"
 #include "browsing/file_list_box.h"
+#include "dialog/file_progress.h"
 #include "dialog/policy/decode_file.h"
 #include "framework/application_events.h"
 #include "framework/button.h"
@@ -63,10 +68,22 @@ class TOKRightDlg : public TForm, private DecodeHost {
   // Where construction reads the command line (GetCommandLineA), so tests can name files.
   static std::function<std::string()> CommandLineSource;
 
+ protected:
+  void WindowCreated() override;
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
  private:
   void LayOut();
   void TakeOutputFolderFromDesktop();
   void TakeCommandLineFiles();
+  // Paths named on the command line or dropped: each is split (SplitCommandPath), the names
+  // of files in the last one's folder join the file list, and the lists move to that folder.
+  // Raises EInOutError when a path cannot be resolved (before the list changes) or the
+  // directory list cannot enter the folder.
+  void TakeFiles(const std::vector<std::string>& paths);
+  // Files and folders dropped from the shell, taken as the command line's are; a path that
+  // cannot be resolved is reported as at start-up, and the dialog stays open.
+  void FilesDropped(HDROP drop);
   // The bar after the pass over item index: grows with the list, never below step, never
   // above 100.
   static int ProgressAfterPass(int index, int count, int step);
@@ -79,7 +96,9 @@ class TOKRightDlg : public TForm, private DecodeHost {
                             MessageButtons buttons) override;
   void Pause(unsigned milliseconds) override;
   void CloseDialog() override;
+  void ReportProgress(uint64_t done, uint64_t total) override;
 
+  FileProgress fileProgress_{ProgressBar1};
 };
 
 // The one dialog of the program; it points at the object from the start of its construction.

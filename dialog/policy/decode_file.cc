@@ -35,6 +35,10 @@ DecryptResult DecryptFor(DecodeHost& host, const std::string& path) {
   options.syncToDisk = true;
   // A large file goes faster on every core; the bytes are the same.
   options.workers = std::max(std::thread::hardware_concurrency(), 1u);
+  options.progress = [&host](uint64_t done, uint64_t total) {
+    host.ReportProgress(done, total);
+    return true;
+  };
   // The edits' texts need memory too; without it the file fails as one whose output cannot
   // be made, with its own message, never the framework's error box mid-batch.
   try {

@@ -3,6 +3,7 @@
 // outcome of a file. Everything it needs of the dialog goes through DecodeHost, so it is
 // tested without a window, natively as well.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -29,6 +30,9 @@ class DecodeHost {
   virtual void Pause(unsigned milliseconds) = 0;
   // The framework's close of the main form: the program ends once the running handler returns.
   virtual void CloseDialog() = 0;
+  // While a file is decrypted, on the calling thread: the bytes done so far and the file's
+  // size, after each buffer or every few hundredths of a second. The default does nothing.
+  virtual void ReportProgress(uint64_t /*done*/, uint64_t /*total*/) {}
 };
 
 // Shows and does what the dialog does for a file that ended with status: the done flag; or

@@ -87,6 +87,8 @@ TEST(DecodeFile, SuccessWritesTheOutputDeletesTheInputAndSetsDone) {
   EXPECT_EQ(run.host.events, Events{"done"});
   EXPECT_EQ(ReadFileBytes(run.out / "LOG1.CSV"), ReferenceDecrypt(run.host.password, run.cipher));
   EXPECT_TRUE(run.logs.Names().empty());
+  ASSERT_FALSE(run.host.progress.empty()) << "the dialog hears how far the file is";
+  EXPECT_EQ(run.host.progress.back(), "1000/1000");
 }
 
 TEST(DecodeFile, OutputFolderWithTrailingSeparatorGetsNoSecondOne) {

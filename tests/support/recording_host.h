@@ -13,6 +13,8 @@ class RecordingHost : public DecodeHost {
   std::string outputFolder;
   MessageAnswer answer = MessageAnswer::Cancel;
   std::vector<std::string> events;
+  // Each progress report as "done/total", apart from events.
+  std::vector<std::string> progress;
   // Called as each message box appears, before it is recorded.
   std::function<void()> onMessage;
 
@@ -31,4 +33,7 @@ class RecordingHost : public DecodeHost {
     events.push_back("pause:" + std::to_string(milliseconds));
   }
   void CloseDialog() override { events.push_back("close"); }
+  void ReportProgress(uint64_t done, uint64_t total) override {
+    progress.push_back(std::to_string(done) + "/" + std::to_string(total));
+  }
 };

@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -20,6 +23,7 @@
 #include "tests/support/temp_folder.h"
 #include "tests/windows/browsing_fixture.h"
 #include "tests/windows/framework_fixture.h"
+#include "tests/windows/responsiveness_probe.h"
 
 namespace {
 
@@ -35,6 +39,34 @@ std::string DesktopDirectory() {
 
 bool Exists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// What the shell hands a window that accepts files: a DROPFILES block with the paths in the
+// ANSI code page, each ended by a zero and the list by another. The receiver releases it.
+HDROP MakeDrop(const std::vector<std::string>& paths) {
+  std::string list;
+  for (const std::string& path : paths) list.append(path).push_back('\0');
+  list.push_back('\0');
+  const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + list.size());
+  auto* files = static_cast<DROPFILES*>(GlobalLock(memory));
+  files->pFiles = sizeof(DROPFILES);
+  files->fWide = FALSE;
+  std::memcpy(reinterpret_cast<char*>(files) + sizeof(DROPFILES), list.data(), list.size());
+  GlobalUnlock(memory);
+  return static_cast<HDROP>(memory);
+}
+
+// A log of size bytes whose first block holds the magic under password; the rest are bytes
+// that decrypt to anything, as they would in a real log.
+void WriteLargeLog(const std::string& path, uint64_t size) {
+  const std::vector<uint8_t> head = MakeSampleLog(kPassword, 8, 1);
+  std::ofstream file(path, std::ios::binary);
+  file.write(reinterpret_cast<const char*>(head.data()), static_cast<std::streamsize>(head.size()));
+  const std::vector<char> chunk(1 << 20, 'x');
+  for (uint64_t written = head.size(); written < size; written += chunk.size()) {
+    file.write(chunk.data(), static_cast<std::streamsize>(std::min<uint64_t>(chunk.size(), size - written)));
+  }
+  ASSERT_TRUE(file.good()) << path;
 }
 
 // An I/O error under another class name, in other letter case or of a subclass.
@@ -112,6 +144,14 @@ class DialogTest : public FrameworkTest {
 
   void Select(TOKRightDlg& dialog, std::initializer_list<int> indexes) {
     for (int index : indexes) dialog.FileListBox1.SetItemSelected(index, true);
+  }
+
+  // Drops paths on the dialog and lets it handle the drop; returns the drop's handle.
+  HDROP Drop(TOKRightDlg& dialog, const std::vector<std::string>& paths) {
+    const HDROP drop = MakeDrop(paths);
+    PostMessageA(dialog.Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+    application.ProcessMessages();
+    return drop;
   }
 
   std::vector<std::string> Items(TOKRightDlg& dialog) {
@@ -489,6 +529,117 @@ TEST_F(DialogTest, UnresolvableArgumentFailsConstructionWithTheSystemsCode) {
   commandLine = "VellunoraDecoder.exe " + (logs / "missing.$S$");
   ExpectSystemError([&] { application.CreateForm(OKRightDlg); }, ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(OKRightDlg, nullptr);
+}
+
+// Files and folders dropped from the shell.
+
+TEST_F(DialogTest, DroppedFilesAndFoldersAreTakenAsNamedFilesAndTheDropReleased) {
+  TempFolder other{"E:\\"};
+  Log(other, "X.$S$");
+  Log(other, "Y.$S$");
+  TempFolder second;
+  Log(second, "S.$S$");
+  Log(logs, "HERE.$S$");
+  const std::string missing = logs / "missing.$S$";
+  // Every box with its owner, caption and flags, errors included.
+  application.SetMessageBoxFunction([this](HWND owner, const std::string& text, const std::string& caption, UINT flags) {
+    boxes.push_back({owner, text, caption, flags});
+    return IDOK;
+  });
+  // The box that start-up shows for a path that cannot be resolved.
+  commandLine = "VellunoraDecoder.exe " + missing;
+  try {
+    application.CreateForm(OKRightDlg);
+  } catch (...) {
+    application.ShowStartupError(std::current_exception());
+  }
+  ASSERT_EQ(boxes.size(), 1u);
+  const RecordedBox startUpError = boxes.front();
+
+  struct Row {
+    const char* what;
+    std::vector<std::string> paths;
+    std::string folder;
+    std::vector<std::string> items;
+    bool fails = false;
+  };
+  // Each row drops on the dialog as the one before left it.
+  const Row rows[] = {
+      {"a folder", {second.path()}, second.path(), {"S.$S$"}},
+      {"a file on another drive", {other / "X.$S$"}, other.path(), {"X.$S$", "Y.$S$"}},
+      {"files of the folder shown and of another: listed once, the other left out",
+       {logs / "HERE.$S$", other / "Y.$S$", other / "X.$S$"}, other.path(), {"X.$S$", "Y.$S$"}},
+      {"several files: the last one's folder", {other / "X.$S$", second / "S.$S$"}, second.path(), {"S.$S$"}},
+      {"one of them cannot be resolved: nothing taken", {other / "X.$S$", missing}, second.path(), {"S.$S$"}, true},
+  };
+  commandLine = "VellunoraDecoder.exe";
+  TOKRightDlg& dialog = Create();
+  // What the shell looks for before it offers a window the files.
+  EXPECT_NE(GetWindowLongPtrA(dialog.Handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES, 0);
+  for (const Row& row : rows) {
+    boxes.clear();
+    const double dropped = Milliseconds();
+    const HDROP drop = Drop(dialog, row.paths);
+    UpdateWindow(dialog.FileListBox1.Handle());
+    std::printf("[ measure  ] drop to list shown (%s): %.1f ms\n", row.what, Milliseconds() - dropped);
+    EXPECT_EQ(dialog.DirectoryListBox1.Folder(), row.folder) << row.what;
+    EXPECT_EQ(Items(dialog), row.items) << row.what;
+    EXPECT_EQ(GlobalSize(drop), 0u) << row.what << ": the drop was not released";
+    if (row.folder == other.path()) {
+      EXPECT_EQ(dialog.DriveComboBox1.DriveLetter(), 'e') << row.what;
+    }
+    ASSERT_EQ(boxes.size(), row.fails ? 1u : 0u) << row.what;
+    if (row.fails) {
+      EXPECT_EQ(boxes[0].text, startUpError.text);
+      EXPECT_EQ(boxes[0].caption, startUpError.caption);
+      EXPECT_EQ(boxes[0].flags, startUpError.flags);
+      EXPECT_EQ(boxes[0].owner, startUpError.owner);
+    }
+  }
+  EXPECT_FALSE(CloseRequested());
+  EXPECT_TRUE(IsWindowVisible(dialog.Handle()));
+}
+
+// A file that takes seconds: the window answers the system and paints all along, while
+// input stays blocked and the bar moves only within the file's pass.
+TEST_F(DialogTest, LargeFileKeepsTheWindowAnsweringWithInputBlocked) {
+  WriteLargeLog(logs / "BIG.$S$", uint64_t{256} << 20);
+  Log(logs, "SMALL.$S$");
+  TOKRightDlg& dialog = Create();
+  dialog.Edit10.SetText(kPassword);
+  dialog.Edit1.SetText(out.path());
+  Select(dialog, {0});
+  const HWND selectAll = dialog.Button2.Handle();
+  std::vector<int> bars;
+  ResponsivenessProbe probe(
+      dialog.Handle(),
+      [selectAll](int answered) {
+        // Well inside the file, the user clicks select all, which would select SMALL.
+        if (answered != 3) return;
+        PostMessageA(selectAll, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        PostMessageA(selectAll, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+      },
+      [&] { bars.push_back(dialog.ProgressBar1.Position()); });
+  dialog.OKBtnClick(dialog.OKBtn);
+  const ResponsivenessProbe::Result seen = probe.Finish();
+  std::printf("[ measure  ] 256 MiB file: %d WM_NULL answered, longest gap between paint messages %.0f ms\n",
+              seen.answeredDuring, seen.longestPaintGap);
+
+  EXPECT_GE(seen.answeredDuring, 5);
+  EXPECT_EQ(seen.timedOut, 0);
+  // The window is invalidated before each WM_NULL (under Wine the invalidation reaches the
+  // thread when it next looks at its queue, so paints follow a look or two later).
+  EXPECT_GT(seen.paints, 0);
+  // Two items: the big file's pass ends at 50.
+  ASSERT_FALSE(bars.empty());
+  EXPECT_LE(*std::max_element(bars.begin(), bars.end()), 50);
+  EXPECT_TRUE(std::any_of(bars.begin(), bars.end(), [](int bar) { return bar > 0 && bar < 50; }))
+      << "the bar did not move within the file";
+  EXPECT_EQ(shown, std::vector<std::string>{kCompletedText});
+  EXPECT_TRUE(CloseRequested());
+  EXPECT_FALSE(dialog.FileListBox1.ItemSelected(1));
+  EXPECT_EQ(logs.Names(), std::vector<std::string>{"SMALL.$S$"});
+  EXPECT_EQ(out.Names(), std::vector<std::string>{"BIG.CSV"});
 }
 
 }  // namespace
