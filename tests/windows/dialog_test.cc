@@ -100,6 +100,9 @@ class DialogTest : public FrameworkTest {
   }
   ~DialogTest() override {
     TOKRightDlg::CommandLineSource = [] { return std::string(GetCommandLineA()); };
+    // A test's folder on E: is gone by now: E: must not stay remembered inside it, or the next
+    // test's "E:\..." paths would be split on the wrong drive.
+    SetEnvironmentVariableA("=E:", "E:\\");
     SetCurrentDirectoryA(original_.c_str());
     // A close request left in the thread's queue would end the next test's loop.
     MSG message;
