@@ -17,7 +17,8 @@ class TFileListBox;
 class TDriveComboBox;
 class TLabel;
 
-// What an entry of the list stands for; each kind has its glyph.
+// What an entry of the list stands for; each kind has its glyph. Each item carries its kind
+// as its tag (an item added from outside counts as Open).
 enum class FolderEntryKind {
   Open,     // OPENFOLDER: the root or a level between the root and the current directory
   Current,  // CURRENTFOLDER: the current directory
@@ -137,13 +138,12 @@ class TDirectoryListBox : public TListBoxBase {
  private:
   void EnterFolder(const std::string& path);
   void UpdateDirLabel();
-  void LoadGlyphsOnce();
   void FitItemHeight();
   void ReadVolumeFlags(const std::string& root);
-  void* GlyphOf(FolderEntryKind kind);
+  void AddEntry(const std::string& text, FolderEntryKind kind);
   std::string DisplayText(const std::string& text) const;
 
-  bool glyphsLoaded_ = false;
+  GlyphsLoadedOnce glyphs_{[this] { LoadGlyphs(); }};
   TFileListBox* fileList_ = nullptr;
   TDriveComboBox* linkedDriveBox_ = nullptr;
   TLabel* dirLabel_ = nullptr;

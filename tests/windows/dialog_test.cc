@@ -113,14 +113,6 @@ class DialogTest : public FrameworkTest {
     for (int index : indexes) dialog.FileListBox1.SetItemSelected(index, true);
   }
 
-  std::vector<std::string> Items(TOKRightDlg& dialog) {
-    std::vector<std::string> items;
-    for (int i = 0; i < dialog.FileListBox1.ItemCount(); ++i) {
-      items.push_back(dialog.FileListBox1.ItemText(i));
-    }
-    return items;
-  }
-
   std::string original_;
   TempFolder logs;
   TempFolder out;
@@ -142,7 +134,7 @@ TEST_F(DialogTest, StartsWithAnEmptyFocusedPasswordTheDesktopAndTheCurrentDirect
   EXPECT_EQ(dialog.Edit1.Text(), DesktopDirectory());
   EXPECT_EQ(dialog.DirectoryListBox1.Folder(), logs.path());
   EXPECT_EQ(dialog.FileListBox1.Folder(), logs.path());
-  EXPECT_EQ(Items(dialog), (std::vector<std::string>{"LOG1.$S$", "LOG2.$S$"}));
+  EXPECT_EQ(ItemTexts(dialog.FileListBox1), (std::vector<std::string>{"LOG1.$S$", "LOG2.$S$"}));
   EXPECT_FALSE(dialog.FileListBox1.ItemSelected(0));
   EXPECT_FALSE(dialog.FileListBox1.ItemSelected(1));
   EXPECT_EQ(dialog.ProgressBar1.Position(), 0);
@@ -352,7 +344,7 @@ TEST_F(DialogTest, RootDirectoryGivesTwoSeparatorsAndStillDecrypts) {
   ASSERT_EQ(dialog.DirectoryListBox1.Folder(), "E:\\");
   dialog.Edit10.SetText(kPassword);
   dialog.Edit1.SetText(out.path());
-  const auto items = Items(dialog);
+  const auto items = ItemTexts(dialog.FileListBox1);
   const auto found = std::find(items.begin(), items.end(), name);
   ASSERT_NE(found, items.end());
   Select(dialog, {static_cast<int>(found - items.begin())});
@@ -427,7 +419,7 @@ TEST_F(DialogTest, NamedFileInAnotherDirectoryOpensThatDirectoryUnselected) {
   commandLine = "VellunoraDecoder.exe \"" + (other / "X.$S$") + "\"";
   TOKRightDlg& dialog = Create();
   EXPECT_EQ(dialog.DirectoryListBox1.Folder(), other.path());
-  EXPECT_EQ(Items(dialog), (std::vector<std::string>{"X.$S$", "Y.$S$"}));
+  EXPECT_EQ(ItemTexts(dialog.FileListBox1), (std::vector<std::string>{"X.$S$", "Y.$S$"}));
   EXPECT_FALSE(dialog.FileListBox1.ItemSelected(0));
   EXPECT_EQ(dialog.DriveComboBox1.DriveLetter(), 'e');
   EXPECT_EQ(dialog.Label1.Caption(), other.path());
@@ -453,7 +445,7 @@ TEST_F(DialogTest, RelativeOrPatternArgumentOpensItsDirectory) {
     commandLine = "VellunoraDecoder.exe " + row.argument;
     TOKRightDlg& dialog = Create();
     EXPECT_EQ(dialog.DirectoryListBox1.Folder(), row.folder) << row.argument;
-    EXPECT_EQ(Items(dialog), row.items) << row.argument;
+    EXPECT_EQ(ItemTexts(dialog.FileListBox1), row.items) << row.argument;
   }
 }
 
@@ -465,7 +457,7 @@ TEST_F(DialogTest, OnlyTheLastNamedDirectoryIsShown) {
   commandLine = "VellunoraDecoder.exe " + (first / "F.$S$") + " " + (second / "S.$S$");
   TOKRightDlg& dialog = Create();
   EXPECT_EQ(dialog.DirectoryListBox1.Folder(), second.path());
-  EXPECT_EQ(Items(dialog), std::vector<std::string>{"S.$S$"});
+  EXPECT_EQ(ItemTexts(dialog.FileListBox1), std::vector<std::string>{"S.$S$"});
 }
 
 TEST_F(DialogTest, QuotedArgumentWithBlanksIsOneArgument) {
@@ -476,7 +468,7 @@ TEST_F(DialogTest, QuotedArgumentWithBlanksIsOneArgument) {
   commandLine = "VellunoraDecoder.exe \"\" \"" + spaced + "\\Q.$S$\" \"";
   TOKRightDlg& dialog = Create();
   EXPECT_EQ(dialog.DirectoryListBox1.Folder(), spaced);
-  EXPECT_EQ(Items(dialog), std::vector<std::string>{"Q.$S$"});
+  EXPECT_EQ(ItemTexts(dialog.FileListBox1), std::vector<std::string>{"Q.$S$"});
 }
 
 // Rows that name no file of the listed folder (a pattern, a name from another folder, a
@@ -490,7 +482,7 @@ TEST_F(DialogTest, NamedFilesInTheCurrentDirectoryAreListedOnce) {
   commandLine = "VellunoraDecoder.exe A.$S$ a.$s$ other.log *.$S$ " + (elsewhere / "X.$S$") + " " + logs.path();
   TOKRightDlg& dialog = Create();
   EXPECT_EQ(dialog.DirectoryListBox1.Folder(), logs.path());
-  EXPECT_EQ(Items(dialog), (std::vector<std::string>{"A.$S$", "B.$S$", "other.log"}));
+  EXPECT_EQ(ItemTexts(dialog.FileListBox1), (std::vector<std::string>{"A.$S$", "B.$S$", "other.log"}));
 }
 
 TEST_F(DialogTest, NamedDirectoryOpensWithItsFiles) {
@@ -499,7 +491,7 @@ TEST_F(DialogTest, NamedDirectoryOpensWithItsFiles) {
   commandLine = "VellunoraDecoder.exe " + other.path();
   TOKRightDlg& dialog = Create();
   EXPECT_EQ(dialog.DirectoryListBox1.Folder(), other.path());
-  EXPECT_EQ(Items(dialog), std::vector<std::string>{"D.$S$"});
+  EXPECT_EQ(ItemTexts(dialog.FileListBox1), std::vector<std::string>{"D.$S$"});
 }
 
 TEST_F(DialogTest, UnresolvableArgumentFailsConstructionWithTheSystemsCode) {
