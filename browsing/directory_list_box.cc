@@ -20,7 +20,8 @@
 namespace {
 
 constexpr char kEnter = 13;
-constexpr int kDefaultGlyphWidth = 16;
+// Each level of the path is indented this much further than the one above it.
+constexpr int kLevelIndent = 4;
 // OPENFOLDER, CLOSEDFOLDER and CURRENTFOLDER are 16 x 15 pixels.
 constexpr int kFolderGlyphHeight = 15;
 
@@ -104,11 +105,7 @@ void TDirectoryListBox::SetDriveLetter(char letter) {
 }
 
 void TDirectoryListBox::SetFileList(TFileListBox* fileList) {
-  if (fileList_) fileList_->SetDirList(nullptr);
-  fileList_ = fileList;
-  if (!fileList_) return;
-  fileList_->SetDirList(this);
-  WatchDestruction(*fileList_);
+  Relink(fileList_, fileList, this, &TFileListBox::SetDirList);
 }
 
 void TDirectoryListBox::SetDirLabel(TLabel* label) {
@@ -155,9 +152,11 @@ std::string TDirectoryListBox::ItemPath(int index) {
   if (index < 0) throw EStringListError(index);
   if (index >= ItemCount()) return {};
   if (index == 0) return PathLevelPath(folder_, 0);
-  const void* glyph = ItemObject(index);
-  if (glyph == &closedFolder_) return platform::PathInFolder(folder_, ItemText(index));
-  if (glyph == &currentFolder_) return folder_;
+  switch (ItemKind<FolderEntryKind>(index)) {
+    case FolderEntryKind::Closed: return platform::PathInFolder(folder_, ItemText(index));
+    case FolderEntryKind::Current: return folder_;
+    case FolderEntryKind::Open: break;
+  }
   return PathLevelPath(folder_, index);
 }
 
@@ -181,10 +180,10 @@ void TDirectoryListBox::RebuildTree() {
     Clear();
     const std::string root = PathLevelPath(folder_, 0);
     ReadVolumeFlags(root);
-    for (const FolderEntry& entry : PathLevelEntries(folder_)) AddItem(entry.text, GlyphOf(entry.kind));
+    for (const FolderEntry& entry : PathLevelEntries(folder_)) AddEntry(entry.text, entry.kind);
     currentIndex = ItemCount() - 1;
     for (const std::string& name : SortedFolderNames(ListSubfolders(folder_))) {
-      AddItem(name, GlyphOf(FolderEntryKind::Closed));
+      AddEntry(name, FolderEntryKind::Closed);
     }
   }
   SetCurrentIndex(currentIndex);
@@ -198,13 +197,11 @@ void TDirectoryListBox::ReadVolumeFlags(const std::string& root) {
   volumeCaseSensitive_ = flags && (*flags & FILE_CASE_SENSITIVE_SEARCH) != 0;
 }
 
-void* TDirectoryListBox::GlyphOf(FolderEntryKind kind) {
-  switch (kind) {
-    case FolderEntryKind::Open: return &openFolder_;
-    case FolderEntryKind::Current: return &currentFolder_;
-    case FolderEntryKind::Closed: return &closedFolder_;
-  }
-  return nullptr;
+void TDirectoryListBox::AddEntry(const std::string& text, FolderEntryKind kind) {
+  Glyph* glyph = &openFolder_;
+  if (kind == FolderEntryKind::Current) glyph = &currentFolder_;
+  if (kind == FolderEntryKind::Closed) glyph = &closedFolder_;
+  AddItem(text, glyph, kind);
 }
 
 void TDirectoryListBox::UpdateDirLabel() {
@@ -222,14 +219,8 @@ void TDirectoryListBox::LoadGlyphs() {
   currentFolder_ = Glyph("CURRENTFOLDER");
 }
 
-void TDirectoryListBox::LoadGlyphsOnce() {
-  if (glyphsLoaded_) return;
-  glyphsLoaded_ = true;
-  LoadGlyphs();
-}
-
 void TDirectoryListBox::FitItemHeight() {
-  LoadGlyphsOnce();
+  glyphs_.Ensure();
   SetItemHeight(std::max(Font().TextHeight(), openFolder_.Height() + 1));
 }
 
@@ -245,7 +236,7 @@ std::string TDirectoryListBox::DisplayText(const std::string& text) const {
 
 void TDirectoryListBox::WindowCreated() {
   TListBoxBase::WindowCreated();
-  LoadGlyphsOnce();
+  glyphs_.Ensure();
   RebuildTree();
 }
 
@@ -260,15 +251,16 @@ void TDirectoryListBox::KeyPress(char& key) {
 }
 
 void TDirectoryListBox::DrawItem(const OwnerDrawItem& item) {
-  int indent = item.index * 4 + 2;
+  // A subdirectory stands one level below the current directory, wherever its item is.
+  const int level =
+      ItemKind<FolderEntryKind>(item.index) == FolderEntryKind::Closed ? platform::PathDepth(folder_) + 1 : item.index;
+  const int indent = level * kLevelIndent + kItemMargin;
   int glyphWidth = kDefaultGlyphWidth;
   if (const auto* glyph = static_cast<const Glyph*>(ItemObject(item.index))) {
-    if (glyph == &closedFolder_) indent = (platform::PathDepth(folder_) + 1) * 4 + 2;
     glyphWidth = glyph->Width();
-    glyph->Draw(item.dc, item.rect.left + indent, (item.rect.top + item.rect.bottom - glyph->Height()) / 2,
-                item.background);
+    DrawItemGlyph(*glyph, item, item.rect.left + indent);
   }
   const std::string text = DisplayText(ItemText(item.index));
-  TextOutA(item.dc, item.rect.left + glyphWidth + indent + 4, item.rect.top, text.data(),
+  TextOutA(item.dc, item.rect.left + indent + glyphWidth + kGlyphTextGap, item.rect.top, text.data(),
            static_cast<int>(text.size()));
 }

@@ -113,13 +113,12 @@ class TDirectoryListBox : public TListBoxBase {
  private:
   void EnterFolder(const std::string& path);
   void UpdateDirLabel();
-  void LoadGlyphsOnce();
   void FitItemHeight();
   void ReadVolumeFlags(const std::string& root);
-  void* GlyphOf(FolderEntryKind kind);
+  void AddEntry(const std::string& text, FolderEntryKind kind);
   std::string DisplayText(const std::string& text) const;
 
-  bool glyphsLoaded_ = false;
+  GlyphsLoadedOnce glyphs_{[this] { LoadGlyphs(); }};
   TFileListBox* fileList_ = nullptr;
   TDriveComboBox* linkedDriveBox_ = nullptr;
   TLabel* dirLabel_ = nullptr;

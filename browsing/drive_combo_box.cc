@@ -16,7 +16,6 @@
 namespace {
 
 constexpr int kLetterCount = 26;
-constexpr int kDefaultGlyphWidth = 16;
 
 char LowerLetter(char letter) {
   return letter >= 'A' && letter <= 'Z' ? static_cast<char>(letter - 'A' + 'a') : letter;
@@ -121,11 +120,7 @@ void TDriveComboBox::SetTextCase(TTextCase textCase) {
 }
 
 void TDriveComboBox::SetDirList(TDirectoryListBox* dirList) {
-  if (dirList_) dirList_->SetLinkedDriveBox(nullptr);
-  dirList_ = dirList;
-  if (!dirList_) return;
-  dirList_->SetLinkedDriveBox(this);
-  WatchDestruction(*dirList_);
+  Relink(dirList_, dirList, this, &TDirectoryListBox::SetLinkedDriveBox);
 }
 
 void TDriveComboBox::ControlDestroyed(const TWinControl& control) {
@@ -194,9 +189,9 @@ void TDriveComboBox::DrawItem(const OwnerDrawItem& item) {
   int glyphWidth = kDefaultGlyphWidth;
   if (const auto* glyph = static_cast<const Glyph*>(ItemObject(item.index))) {
     glyphWidth = glyph->Width();
-    glyph->Draw(item.dc, area.left + 2, (area.top + area.bottom - glyph->Height()) / 2, item.background);
+    DrawItemGlyph(*glyph, item, area.left + kItemMargin);
   }
-  area.left += glyphWidth + 6;
+  area.left += kItemMargin + glyphWidth + kGlyphTextGap;
   const std::string text = ItemText(item.index);
   DrawTextA(item.dc, text.c_str(), static_cast<int>(text.size()), &area, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
 }

@@ -7,10 +7,11 @@
 #include "browsing/file_name_text.h"
 #include "browsing/split_command_path.h"
 #include "browsing/split_path_text.h"
-#include "framework/edit.h"
 #include "framework/current_directory.h"
+#include "framework/edit.h"
 #include "framework/exceptions.h"
 #include "framework/font.h"
+#include "framework/system_cursor.h"
 #include "platform/file.h"
 #include "platform/path_text.h"
 #include "platform/win_handles.h"
@@ -65,17 +66,11 @@ void TFileListBox::LoadGlyphs() {
   unknownFile_ = Glyph("UNKNOWNFILE");
 }
 
-void TFileListBox::LoadGlyphsOnce() {
-  if (glyphsLoaded_) return;
-  glyphsLoaded_ = true;
-  LoadGlyphs();
-}
-
 // Without ShowGlyphs the glyphs play no part, so construction fits without loading them.
 void TFileListBox::FitItemHeight() {
   int height = Font().TextHeight();
   if (showGlyphs_) {
-    LoadGlyphsOnce();
+    glyphs_.Ensure();
     height = std::max(height, executable_.Height() + 1);
   }
   SetItemHeight(height);
@@ -97,15 +92,11 @@ void TFileListBox::SetFolder(const std::string& path) {
 }
 
 void TFileListBox::SetMask(const std::string& mask) {
-  if (mask == mask_) return;
-  mask_ = mask;
-  RefillFromFolder();
+  WriteProperty(mask_, mask, [this] { RefillFromFolder(); });
 }
 
 void TFileListBox::SetFileType(TFileType fileType) {
-  if (fileType == fileType_) return;
-  fileType_ = fileType;
-  RefillFromFolder();
+  WriteProperty(fileType_, fileType, [this] { RefillFromFolder(); });
 }
 
 void TFileListBox::SetFileEdit(TEdit* edit) {
@@ -119,7 +110,7 @@ void TFileListBox::SetFileEdit(TEdit* edit) {
 void TFileListBox::SetShowGlyphs(bool showGlyphs) {
   if (showGlyphs == showGlyphs_) return;
   showGlyphs_ = showGlyphs;
-  LoadGlyphsOnce();
+  glyphs_.Ensure();
   if (showGlyphs_ && ItemHeight() < executable_.Height() + 1) FitItemHeight();
   if (HandleAllocated()) InvalidateRect(Handle(), nullptr, TRUE);
 }
@@ -223,7 +214,7 @@ void TFileListBox::AddSearchResult(const std::string& pattern, int& lastPosition
         lastPosition = AddItem(entry.cFileName, FileGlyph(entry.cFileName));
       }
     }
-    if (lastPosition == kBusyPosition) SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)));  // IDC_WAIT
+    if (lastPosition == kBusyPosition) SetCursor(SystemCursor(SystemCursorId::Wait));
   } while (search.Next());
 }
 
@@ -233,7 +224,7 @@ Glyph* TFileListBox::FileGlyph(std::string_view name) {
 
 void TFileListBox::WindowCreated() {
   TListBoxBase::WindowCreated();
-  LoadGlyphsOnce();
+  glyphs_.Ensure();
   RefillFromFolder();
 }
 
@@ -246,13 +237,11 @@ void TFileListBox::DrawItem(const OwnerDrawItem& item) {
   // An opaque text call of nothing fills the rectangle in the background colour already
   // set, without making a brush.
   ExtTextOutA(item.dc, 0, 0, ETO_OPAQUE, &item.rect, nullptr, 0, nullptr);
-  int textOffset = 2;
+  int textOffset = kItemMargin;
   const auto* glyph = static_cast<const Glyph*>(ItemObject(item.index));
   if (showGlyphs_ && glyph) {
-    // Integer division rounds toward zero, as the centering is meant to.
-    glyph->Draw(item.dc, item.rect.left + 2, (item.rect.top + item.rect.bottom - glyph->Height()) / 2,
-                item.background);
-    textOffset = glyph->Width() + 6;
+    DrawItemGlyph(*glyph, item, item.rect.left + kItemMargin);
+    textOffset = kItemMargin + glyph->Width() + kGlyphTextGap;
   }
   const std::string text = ItemText(item.index);
   TextOutA(item.dc, item.rect.left + textOffset, item.rect.top, text.c_str(), static_cast<int>(text.size()));

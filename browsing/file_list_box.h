@@ -150,7 +150,6 @@ class TFileListBox : public TListBoxBase {
   Glyph unknownFile_;
 
  private:
-  void LoadGlyphsOnce();
   void FitItemHeight();
   void AddSearchResult(const std::string& pattern, int& lastPosition);
   Glyph* FileGlyph(std::string_view name);
@@ -162,7 +161,7 @@ class TFileListBox : public TListBoxBase {
   TEdit* fileEdit_ = nullptr;
   TDirectoryListBox* dirList_ = nullptr;
   int lastSelIndex_ = -1;
-  bool glyphsLoaded_ = false;
+  GlyphsLoadedOnce glyphs_{[this] { LoadGlyphs(); }};
   bool showGlyphs_ = false;
 };
 

@@ -10,94 +10,14 @@
 
 #include "framework/application.h"
 #include "framework/guard.h"
+#include "framework/handles.h"
 #include "framework/win_control.h"
 #include "platform/file.h"
 
 namespace {
 
-// An interface pointer, released once by its owner.
-template <typename Interface>
-class ComPtr {
- public:
-  ComPtr() = default;
-  ComPtr(const ComPtr&) = delete;
-  ComPtr& operator=(const ComPtr&) = delete;
-  ComPtr(ComPtr&& other) noexcept : pointer_(std::exchange(other.pointer_, nullptr)) {}
-  ComPtr& operator=(ComPtr&& other) noexcept {
-    if (this != &other) {
-      Reset();
-      pointer_ = std::exchange(other.pointer_, nullptr);
-    }
-    return *this;
-  }
-  ~ComPtr() { Reset(); }
-
-  Interface* Get() const { return pointer_; }
-  Interface* operator->() const { return pointer_; }
-  Interface& operator*() const { return *pointer_; }
-  explicit operator bool() const { return pointer_ != nullptr; }
-  // Where a call that hands out a new reference puts it.
-  Interface** Put() {
-    Reset();
-    return &pointer_;
-  }
-  void Reset() {
-    if (pointer_) std::exchange(pointer_, nullptr)->Release();
-  }
-
- private:
-  Interface* pointer_ = nullptr;
-};
-
-// Memory from the shell's allocator (a buffer or an item-ID list), freed through it once.
-// The allocator must outlive the block.
-template <typename Block>
-class ShellBlock {
- public:
-  ShellBlock() = default;
-  ShellBlock(IMalloc& allocator, Block* block) : allocator_(&allocator), block_(block) {}
-  ShellBlock(const ShellBlock&) = delete;
-  ShellBlock& operator=(const ShellBlock&) = delete;
-  ShellBlock(ShellBlock&& other) noexcept
-      : allocator_(std::exchange(other.allocator_, nullptr)), block_(std::exchange(other.block_, nullptr)) {}
-  ShellBlock& operator=(ShellBlock&& other) noexcept {
-    if (this != &other) {
-      Reset();
-      allocator_ = std::exchange(other.allocator_, nullptr);
-      block_ = std::exchange(other.block_, nullptr);
-    }
-    return *this;
-  }
-  ~ShellBlock() { Reset(); }
-
-  Block* Get() const { return block_; }
-  explicit operator bool() const { return block_ != nullptr; }
-  void Reset() {
-    if (block_) allocator_->Free(std::exchange(block_, nullptr));
-  }
-
- private:
-  IMalloc* allocator_ = nullptr;
-  Block* block_ = nullptr;
-};
-
-using ItemIdList = ShellBlock<ITEMIDLIST>;
-
-// COM for the calling thread in the single-threaded apartment, released only when this
-// call initialised it (S_FALSE, already initialised so, counts too).
-class ComApartment {
- public:
-  ComApartment() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-  ComApartment(const ComApartment&) = delete;
-  ComApartment& operator=(const ComApartment&) = delete;
-  ~ComApartment() {
-    if (SUCCEEDED(result_)) CoUninitialize();
-  }
-  HRESULT Result() const { return result_; }
-
- private:
-  HRESULT result_;
-};
+// An item-ID list or buffer from the shell's allocator, freed through it.
+using ItemIdList = AllocatedBlock<ITEMIDLIST>;
 
 // The process's error mode with critical errors failed instead of asked about; the other
 // flags of the mode are kept, and the whole mode is put back afterwards.
@@ -165,7 +85,7 @@ ItemIdList ParseRoot(IMalloc& allocator, const std::wstring& root) {
     hr = desktop->ParseDisplayName(ApplicationWindow(), nullptr, name.data(), nullptr, &parsed, nullptr);
     // A failing parser hands out no list; one that broke that rule would be leaked rather
     // than freed as garbage.
-    if (SUCCEEDED(hr)) list = ItemIdList(allocator, parsed);
+    if (SUCCEEDED(hr)) list = ItemIdList(parsed, AllocatorFreer(allocator));
   }
   return list;
 }
@@ -200,14 +120,14 @@ bool PickFolder(const std::string& caption, const std::wstring& root, std::strin
   HRESULT hr = SHGetMalloc(allocator.Put());
   if (SUCCEEDED(hr) && !allocator) hr = E_NOINTERFACE;
 
-  ShellBlock<char> buffer;
+  AllocatedBlock<char> buffer;
   if (SUCCEEDED(hr)) {
-    buffer = ShellBlock<char>(*allocator, static_cast<char*>(allocator->Alloc(MAX_PATH)));
+    buffer = AllocatedBlock<char>(static_cast<char*>(allocator->Alloc(MAX_PATH)), AllocatorFreer(*allocator.Get()));
     if (!buffer) hr = E_OUTOFMEMORY;
   }
 
   ItemIdList rootList;
-  if (SUCCEEDED(hr)) rootList = ParseRoot(*allocator, root);
+  if (SUCCEEDED(hr)) rootList = ParseRoot(*allocator.Get(), root);
 
   if (SUCCEEDED(hr)) {
     TSelectDirCallback callback(folder);
@@ -220,9 +140,9 @@ bool PickFolder(const std::string& caption, const std::wstring& root, std::strin
     info.lpfn = &SelectDirBrowseCallback;
     info.lParam = reinterpret_cast<LPARAM>(&callback);
 
-    std::optional<ComApartment> apartment;
+    std::optional<ComInitialization> apartment;
     if (options.Contains(boNewDialogStyle)) {
-      apartment.emplace();
+      apartment.emplace(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
       // The new style needs a single-threaded apartment; a thread in the other one gets
       // the style that works without it.
       if (apartment->Result() == RPC_E_CHANGED_MODE) info.ulFlags &= ~static_cast<UINT>(BIF_NEWDIALOGSTYLE);
@@ -230,7 +150,7 @@ bool PickFolder(const std::string& caption, const std::wstring& root, std::strin
 
     // The path is taken while the apartment is still held, since the shell may need it to
     // resolve the item.
-    const ItemIdList chosen(*allocator, RunBrowse(info));
+    const ItemIdList chosen(RunBrowse(info), AllocatorFreer(*allocator.Get()));
     if (chosen && SHGetPathFromIDListA(chosen.Get(), buffer.Get())) {
       folder.assign(buffer.Get(), strnlen(buffer.Get(), MAX_PATH));
       picked = true;

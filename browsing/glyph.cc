@@ -9,21 +9,6 @@ constexpr COLORREF kWhite = RGB(255, 255, 255);
 // Destination AND NOT source (the ternary raster operation DSna).
 constexpr DWORD kAndNotSource = 0x00220326;
 
-class MemoryDC {
- public:
-  explicit MemoryDC(HDC reference) : dc_(CreateCompatibleDC(reference)) {}
-  MemoryDC(const MemoryDC&) = delete;
-  MemoryDC& operator=(const MemoryDC&) = delete;
-  ~MemoryDC() {
-    if (dc_) DeleteDC(dc_);
-  }
-  HDC Get() const { return dc_; }
-  explicit operator bool() const { return dc_ != nullptr; }
-
- private:
-  HDC dc_;
-};
-
 // Blits between a monochrome and a colour bitmap convert through the colour DC's text and
 // background colours: a 0 bit is the text colour, a 1 bit the background colour; and a
 // colour pixel equal to the background colour becomes a 1 bit.
@@ -43,8 +28,8 @@ Glyph::Glyph(const char* resourceName) {
   const int height = info.bmHeight;
 
   const ScreenDC screen;
-  const MemoryDC pictureDC(screen.Get());
-  const MemoryDC maskDC(screen.Get());
+  const MemoryDC pictureDC(CreateCompatibleDC(screen.Get()));
+  const MemoryDC maskDC(CreateCompatibleDC(screen.Get()));
   UniqueBitmap mask(CreateBitmap(width, height, 1, 1, nullptr));
   if (!pictureDC || !maskDC || !mask) return;
   COLORREF transparent = 0;
@@ -87,9 +72,9 @@ void Glyph::Draw(HDC dc, int x, int y, COLORREF fill) const {
   if (Empty()) return;
   // Composed off screen and copied in one blit, so the destination's own colours and
   // selected objects are left alone and nothing flickers.
-  const MemoryDC workDC(dc);
-  const MemoryDC pictureDC(dc);
-  const MemoryDC maskDC(dc);
+  const MemoryDC workDC(CreateCompatibleDC(dc));
+  const MemoryDC pictureDC(CreateCompatibleDC(dc));
+  const MemoryDC maskDC(CreateCompatibleDC(dc));
   const UniqueBitmap work(CreateCompatibleBitmap(dc, width_, height_));
   if (!workDC || !pictureDC || !maskDC || !work) return;
   const SelectedObject workSelection(workDC.Get(), work.Get());
@@ -105,4 +90,8 @@ void Glyph::Draw(HDC dc, int x, int y, COLORREF fill) const {
   BitBlt(workDC.Get(), 0, 0, width_, height_, maskDC.Get(), 0, 0, SRCAND);
   BitBlt(workDC.Get(), 0, 0, width_, height_, pictureDC.Get(), 0, 0, SRCPAINT);
   BitBlt(dc, x, y, width_, height_, workDC.Get(), 0, 0, SRCCOPY);
+}
+
+void DrawItemGlyph(const Glyph& glyph, const OwnerDrawItem& item, int left) {
+  glyph.Draw(item.dc, left, (item.rect.top + item.rect.bottom - glyph.Height()) / 2, item.background);
 }

@@ -5,9 +5,11 @@
 
 #include <windows.h>
 
-#include "framework/handles.h"
+#include <functional>
+#include <utility>
 
-using UniqueBitmap = UniqueHandle<HBITMAP, GdiObjectTraits>;
+#include "framework/handles.h"
+#include "framework/owner_draw.h"
 
 class Glyph {
  public:
@@ -41,4 +43,28 @@ class Glyph {
   int width_ = 0;
   int height_ = 0;
   COLORREF transparent_ = 0;
+};
+
+// The width an item's text leaves for a glyph that is missing.
+inline constexpr int kDefaultGlyphWidth = 16;
+
+// Draws glyph in item with its left edge at left, vertically centred (the division rounding
+// toward zero), its transparent pixels in the item's background.
+void DrawItemGlyph(const Glyph& glyph, const OwnerDrawItem& item, int left);
+
+// A control's glyphs, loaded the first time they are needed and never again. The loading
+// is the control's virtual LoadGlyphs, so that a subclass's replacement is the one that
+// runs, which a call from the control's constructor would not reach.
+class GlyphsLoadedOnce {
+ public:
+  explicit GlyphsLoadedOnce(std::function<void()> load) : load_(std::move(load)) {}
+  void Ensure() {
+    if (loaded_) return;
+    loaded_ = true;
+    load_();
+  }
+
+ private:
+  std::function<void()> load_;
+  bool loaded_ = false;
 };

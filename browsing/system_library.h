@@ -7,17 +7,14 @@
 
 #include <string>
 
+#include "framework/handles.h"
+
 class SystemLibrary {
  public:
   // Loads name ("mpr.dll") from the system folder; Loaded() is false when that fails.
   explicit SystemLibrary(const char* name) : module_(LoadFromSystemFolder(name)) {}
-  SystemLibrary(const SystemLibrary&) = delete;
-  SystemLibrary& operator=(const SystemLibrary&) = delete;
-  ~SystemLibrary() {
-    if (module_) FreeLibrary(module_);
-  }
 
-  bool Loaded() const { return module_ != nullptr; }
+  bool Loaded() const { return static_cast<bool>(module_); }
 
   // The library's function of that name, Function being its exact type (declare it with
   // decltype of the system header's declaration), or null when the library is not loaded or
@@ -26,7 +23,7 @@ class SystemLibrary {
   Function* Find(const char* name) const {
     if (!module_) return nullptr;
     // void (*)() is the one function type GCC lets FARPROC pass through without a warning.
-    return reinterpret_cast<Function*>(reinterpret_cast<void (*)()>(GetProcAddress(module_, name)));
+    return reinterpret_cast<Function*>(reinterpret_cast<void (*)()>(GetProcAddress(module_.Get(), name)));
   }
 
  private:
@@ -41,5 +38,8 @@ class SystemLibrary {
     return LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
   }
 
-  HMODULE module_;
+  struct Freer {
+    void operator()(HMODULE module) const { FreeLibrary(module); }
+  };
+  UniqueHandle<HMODULE, Freer> module_;
 };

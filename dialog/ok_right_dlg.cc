@@ -8,6 +8,7 @@
 #include "framework/application.h"
 #include "framework/current_directory.h"
 #include "framework/font.h"
+#include "framework/handles.h"
 
 TOKRightDlg* OKRightDlg = nullptr;
 
@@ -24,7 +25,6 @@ void Place(TWinControl& control, Bounds bounds) {
 
 constexpr int kNotInTabOrder = -1;
 constexpr int kPasswordBytes = 24;
-constexpr int kDesktopDirectory = 16;  // CSIDL_DESKTOPDIRECTORY
 
 }  // namespace
 
@@ -138,13 +138,12 @@ void TOKRightDlg::LayOut() {
 void TOKRightDlg::TakeOutputFolderFromDesktop() {
   // What the field holds when the shell has no desktop directory: nothing, which the run
   // answers by asking for an output folder.
-  LPITEMIDLIST list = nullptr;
-  if (FAILED(SHGetSpecialFolderLocation(Owner().Handle(), kDesktopDirectory, &list)) || !list) {
+  TaskMemory<ITEMIDLIST> list;
+  if (FAILED(SHGetSpecialFolderLocation(Owner().Handle(), CSIDL_DESKTOPDIRECTORY, list.Put())) || !list) {
     return;
   }
   char path[MAX_PATH] = {};
-  if (SHGetPathFromIDListA(list, path)) Edit1.SetText(path);
-  CoTaskMemFree(list);
+  if (SHGetPathFromIDListA(list.Get(), path)) Edit1.SetText(path);
 }
 
 void TOKRightDlg::Button1Click(TObject&) {

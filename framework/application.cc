@@ -6,6 +6,7 @@
 #include "framework/error_text.h"
 #include "framework/guard.h"
 #include "framework/module_file.h"
+#include "framework/system_cursor.h"
 #include "framework/texts.h"
 #include "platform/path_text.h"
 
@@ -35,7 +36,7 @@ WNDCLASSEXA FormWindowClass() {
   windowClass.cbSize = sizeof windowClass;
   windowClass.lpfnWndProc = &TWinControl::WindowProcedure;
   windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+  windowClass.hCursor = SystemCursor(SystemCursorId::Arrow);
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
   windowClass.lpszClassName = kFormClassName;
   return windowClass;
@@ -47,15 +48,13 @@ WNDCLASSEXA FormWindowClass() {
 // the owner of the forms, so their taskbar entry is the application's.
 class TApplication::Window : public TWinControl {
  public:
-  explicit Window(TApplication& application) : TWinControl(nullptr), application_(application) {
+  explicit Window(TApplication& application) : TWinControl(application.DefaultFont()), application_(application) {
     SetVisible(false);
     WriteText(application.Title());
   }
   ~Window() override { DestroyHandle(); }
 
  protected:
-  const TFont& ParentFont() const override { return application_.DefaultFont(); }
-
   void FillCreateParams(CreateParams& params) const override {
     params.className = kApplicationClassName;
     params.ownClass = true;
@@ -104,6 +103,8 @@ TApplication::TApplication()
       formClass_(FormWindowClass()),
       defaultFont_(CreateDefaultFont()) {
   if (Application) throw EInvalidOperation("TApplication");
+  // Without its classes no window of ours could be made; said here, as a refused window is.
+  if (!applicationClass_.Registered() || !formClass_.Registered()) throw EOutOfResources(kCannotCreateWindow);
   Application = this;
   try {
     window_ = std::make_unique<Window>(*this);
@@ -123,7 +124,7 @@ TApplication::~TApplication() {
 }
 
 void TApplication::Initialize() {
-  if (!com_) com_.emplace();
+  if (!com_) com_.emplace(CoInitialize(nullptr));
 }
 
 HWND TApplication::Handle() const { return window_ && window_->HandleAllocated() ? window_->Handle() : nullptr; }

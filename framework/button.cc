@@ -1,17 +1,13 @@
 #include "framework/button.h"
 
-#include "framework/form.h"
-
-TButton::TButton(TWinControl& parent) : TWinControl(&parent) {
+TButton::TButton(TWinControl& parent) : TWinControl(parent) {
   SetTabStop(true);
   SetBounds(0, 0, 75, 25);
 }
 
 void TButton::SetDefault(bool isDefault) {
   default_ = isDefault;
-  if (HandleAllocated()) {
-    SendMessageA(Handle(), BM_SETSTYLE, isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
-  }
+  ButtonStateChanged();
 }
 
 void TButton::Click() {
@@ -30,19 +26,21 @@ void TButton::CommandNotified(UINT code) {
       Click();
       break;
     case BN_SETFOCUS:
-      if (TForm* form = OwningForm()) form->SetActiveButton(this);
-      break;
     case BN_KILLFOCUS:
-      if (TForm* form = OwningForm()) form->SetActiveButton(nullptr);
+      focused_ = code == BN_SETFOCUS;
+      ButtonStateChanged();
       break;
     default:
       break;
   }
 }
 
-TForm* TButton::OwningForm() const {
-  for (TWinControl* control = Parent(); control; control = control->Parent()) {
-    if (auto* form = dynamic_cast<TForm*>(control)) return form;
-  }
-  return nullptr;
+TWinControl::DialogKeyRole TButton::KeyRole() const {
+  return {.kind = DialogKeyRole::PushButton, .focused = focused_, .clickedByEnter = default_, .clickedByEscape = cancel_};
+}
+
+void TButton::KeyClick() { Click(); }
+
+void TButton::ShowDefaultFrame(bool framed) {
+  if (HandleAllocated()) SendMessageA(Handle(), BM_SETSTYLE, framed ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
 }

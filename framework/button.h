@@ -5,8 +5,6 @@
 
 #include "framework/win_control.h"
 
-class TForm;
-
 class TButton : public TWinControl {
  public:
   explicit TButton(TWinControl& parent);
@@ -25,13 +23,21 @@ class TButton : public TWinControl {
   // Fires OnClick with the button as sender.
   virtual void Click();
 
+  DialogKeyRole KeyRole() const override;
+  // Click.
+  void KeyClick() override;
+  // The button style with or without the frame (BS_DEFPUSHBUTTON or BS_PUSHBUTTON); nothing
+  // while there is no window.
+  void ShowDefaultFrame(bool framed) override;
+
  protected:
+  // A new window is framed as the Default flag says; the form corrects it when another
+  // button has the focus.
   void FillCreateParams(CreateParams& params) const override;
   void CommandNotified(UINT code) override;
 
  private:
-  TForm* OwningForm() const;
-
   bool default_ = false;
   bool cancel_ = false;
+  bool focused_ = false;
 };

@@ -2,7 +2,7 @@
 
 #include "platform/secure_wipe.h"
 
-TEdit::TEdit(TWinControl& parent) : TWinControl(&parent) {
+TEdit::TEdit(TWinControl& parent) : TWinControl(parent) {
   SetTabStop(true);
   SetBounds(0, 0, 121, 21);
 }

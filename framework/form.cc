@@ -3,7 +3,7 @@
 #include "framework/application.h"
 #include "framework/layout_arithmetic.h"
 
-TForm::TForm(TApplication& application) : TWinControl(nullptr), application_(application) {
+TForm::TForm(TApplication& application) : TWinControl(application.DefaultFont()), application_(application) {
   SetVisible(false);
   application_.FormCreated(*this);
 }
@@ -20,8 +20,6 @@ void TForm::FillCreateParams(CreateParams& params) const {
   params.exStyle = kDialogFrameExStyle;
   params.parentWindow = application_.Handle();
 }
-
-const TFont& TForm::ParentFont() const { return application_.DefaultFont(); }
 
 void TForm::SetClientSize(int width, int height) {
   clientWidth_ = width;

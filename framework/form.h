@@ -1,8 +1,8 @@
 #pragma once
 // A top-level window with a fixed dialog frame: title bar with the system menu and the close
 // box only, no minimise or maximise box and no icon, not resizable, the button-face colour as
-// background and the application's default font (ParentFont). It is the parent of its
-// controls and reflects their notifications to them.
+// background and, until it is given one of its own, the application's default font. It is the
+// parent of its controls and reflects their notifications to them.
 
 #include <windows.h>
 
@@ -11,7 +11,6 @@
 #include "framework/win_control.h"
 
 class TApplication;
-class TButton;
 
 enum TPosition {
   poDesigned,      // at Left, Top
@@ -50,14 +49,13 @@ class TForm : public TWinControl {
   // designedTextHeight (see ScaleDesigned); nothing when they are equal.
   void ScaleToFont(int designedTextHeight);
 
-  // The button that Enter clicks and that carries the default-button frame: the focused
-  // button while a button has the focus (button), else the Default one (nullptr).
-  void SetActiveButton(TButton* button);
+  // The active button, which Enter clicks and which alone carries the default-button frame,
+  // is the focused button while a button has the focus, else the Default one: the form
+  // draws the frames again whenever a button's focus or Default flag changes.
+  void ButtonStateChanged() override;
 
  protected:
   void FillCreateParams(CreateParams& params) const override;
-  // The application's default font.
-  const TFont& ParentFont() const override;
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   // Called by the message loop with each keyboard message for this form or one of its
@@ -83,8 +81,8 @@ class TForm : public TWinControl {
   void PlaceForFirstShow();
   bool ClickButtonForKey(WPARAM key, HWND focus);
   void MoveFocusAlongTabOrder(HWND focus, bool forward);
-  TButton* ButtonOf(HWND window) const;
-  TButton* FindButton(bool (TButton::*flag)() const) const;
+  TWinControl* ButtonOf(HWND window) const;
+  TWinControl* FindButton(bool DialogKeyRole::*role) const;
 
   TApplication& application_;
   int clientWidth_ = 0;

@@ -3,10 +3,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "framework/button.h"
 #include "framework/form.h"
 #include "framework/guard.h"
-#include "framework/label.h"
 
 namespace {
 
@@ -47,18 +45,18 @@ bool TForm::PreprocessKey(MSG& message) {
 }
 
 bool TForm::ClickButtonForKey(WPARAM key, HWND focus) {
-  TButton* button = nullptr;
+  TWinControl* button = nullptr;
   if (key == VK_RETURN) {
     button = ButtonOf(focus);
-    if (!button) button = FindButton(&TButton::Default);
+    if (!button) button = FindButton(&DialogKeyRole::clickedByEnter);
   } else {
-    button = FindButton(&TButton::Cancel);
+    button = FindButton(&DialogKeyRole::clickedByEscape);
   }
   if (!button || !button->HandleAllocated() || !CanTakeFocus(button->Handle())) return false;
   // Clicked in place, without moving the focus; what the click raises goes to the
   // application with the button as sender, as a mouse click's would.
   Guarded(button, 0, [button] {
-    button->Click();
+    button->KeyClick();
     return 0;
   });
   return true;
@@ -68,7 +66,7 @@ void TForm::MoveFocusAlongTabOrder(HWND focus, bool forward) {
   // Every windowed control but labels, the progress bar included although Tab skips it.
   std::vector<TWinControl*> order;
   for (TWinControl* control : Children()) {
-    if (!dynamic_cast<TLabel*>(control) && control->HandleAllocated() &&
+    if (control->KeyRole().kind != DialogKeyRole::Label && control->HandleAllocated() &&
         CanTakeFocus(control->Handle())) {
       order.push_back(control);
     }
@@ -85,28 +83,35 @@ void TForm::MoveFocusAlongTabOrder(HWND focus, bool forward) {
   order[static_cast<size_t>(next)]->SetFocus();
 }
 
-TButton* TForm::ButtonOf(HWND window) const {
+TWinControl* TForm::ButtonOf(HWND window) const {
   if (!window) return nullptr;
   for (TWinControl* control : Children()) {
-    auto* button = dynamic_cast<TButton*>(control);
-    if (button && button->HandleAllocated() && button->Handle() == window) return button;
+    const bool button = control->KeyRole().kind == DialogKeyRole::PushButton;
+    if (button && control->HandleAllocated() && control->Handle() == window) return control;
   }
   return nullptr;
 }
 
-TButton* TForm::FindButton(bool (TButton::*flag)() const) const {
+TWinControl* TForm::FindButton(bool DialogKeyRole::*role) const {
   for (TWinControl* control : Children()) {
-    auto* button = dynamic_cast<TButton*>(control);
-    if (button && (button->*flag)()) return button;
+    if (control->KeyRole().*role) return control;
   }
   return nullptr;
 }
 
-void TForm::SetActiveButton(TButton* active) {
+void TForm::ButtonStateChanged() {
+  TWinControl* focused = nullptr;
   for (TWinControl* control : Children()) {
-    auto* button = dynamic_cast<TButton*>(control);
-    if (!button || !button->HandleAllocated()) continue;
-    const bool framed = active ? button == active : button->Default();
-    SendMessageA(button->Handle(), BM_SETSTYLE, framed ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+    const DialogKeyRole role = control->KeyRole();
+    if (role.kind == DialogKeyRole::PushButton && role.focused) {
+      focused = control;
+      break;
+    }
+  }
+  for (TWinControl* control : Children()) {
+    const DialogKeyRole role = control->KeyRole();
+    if (role.kind == DialogKeyRole::PushButton) {
+      control->ShowDefaultFrame(focused ? control == focused : role.clickedByEnter);
+    }
   }
 }

@@ -1,63 +1,70 @@
 #pragma once
-// Owners of system handles: each closes what it holds exactly once, on every way out.
-// Copying is deleted, moving is allowed.
+// Owners of the system handles that the windows code holds, each a UniqueHandle (see
+// platform/unique_handle.h) with its own way of closing.
 
 #include <windows.h>
 #include <objbase.h>
 
-#include <utility>
+#include <cstdint>
 
-template <typename Handle, typename Traits>
-class UniqueHandle {
+#include "platform/unique_handle.h"
+
+using platform::UniqueHandle;
+
+struct GdiObjectCloser {
+  void operator()(HGDIOBJ object) const { DeleteObject(object); }
+};
+using UniqueFont = UniqueHandle<HFONT, GdiObjectCloser>;
+using UniqueBitmap = UniqueHandle<HBITMAP, GdiObjectCloser>;
+
+struct RegistryKeyCloser {
+  void operator()(HKEY key) const { RegCloseKey(key); }
+};
+using RegistryKey = UniqueHandle<HKEY, RegistryKeyCloser>;
+
+// A device context made by CreateCompatibleDC.
+struct MemoryDCCloser {
+  void operator()(HDC dc) const { DeleteDC(dc); }
+};
+using MemoryDC = UniqueHandle<HDC, MemoryDCCloser>;
+
+// The screen's device context (GetDC of no window), for measuring text. Get() is null when
+// the system refuses it.
+struct ScreenDCCloser {
+  void operator()(HDC dc) const { ReleaseDC(nullptr, dc); }
+};
+class ScreenDC : public UniqueHandle<HDC, ScreenDCCloser> {
  public:
-  UniqueHandle() = default;
-  explicit UniqueHandle(Handle handle) : handle_(handle) {}
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-  UniqueHandle(UniqueHandle&& other) noexcept : handle_(std::exchange(other.handle_, Handle{})) {}
-  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-    if (this != &other) {
-      Reset();
-      handle_ = std::exchange(other.handle_, Handle{});
-    }
-    return *this;
-  }
-  ~UniqueHandle() { Reset(); }
+  ScreenDC() : UniqueHandle(GetDC(nullptr)) {}
+};
 
-  Handle Get() const { return handle_; }
-  explicit operator bool() const { return handle_ != Handle{}; }
-  void Reset() {
-    if (handle_ != Handle{}) Traits::Close(std::exchange(handle_, Handle{}));
-  }
+// A COM interface pointer, released once.
+struct ComReleaser {
+  void operator()(IUnknown* object) const { object->Release(); }
+};
+template <typename Interface>
+using ComPtr = UniqueHandle<Interface*, ComReleaser>;
+
+// Memory of the COM task allocator (CoTaskMemAlloc, or a shell call documented to use it).
+struct TaskMemoryFreer {
+  void operator()(void* block) const { CoTaskMemFree(block); }
+};
+template <typename Block>
+using TaskMemory = UniqueHandle<Block*, TaskMemoryFreer>;
+
+// Memory of a given allocator (the shell's IMalloc), freed through it; the allocator must
+// outlive the block.
+class AllocatorFreer {
+ public:
+  AllocatorFreer() = default;
+  explicit AllocatorFreer(IMalloc& allocator) : allocator_(&allocator) {}
+  void operator()(void* block) const { allocator_->Free(block); }
 
  private:
-  Handle handle_{};
+  IMalloc* allocator_ = nullptr;
 };
-
-struct GdiObjectTraits {
-  static void Close(HGDIOBJ object) { DeleteObject(object); }
-};
-using UniqueFont = UniqueHandle<HFONT, GdiObjectTraits>;
-
-struct RegistryKeyTraits {
-  static void Close(HKEY key) { RegCloseKey(key); }
-};
-using RegistryKey = UniqueHandle<HKEY, RegistryKeyTraits>;
-
-// The screen's device context, for measuring text. Get() is null when the system refuses it.
-class ScreenDC {
- public:
-  ScreenDC() : dc_(GetDC(nullptr)) {}
-  ScreenDC(const ScreenDC&) = delete;
-  ScreenDC& operator=(const ScreenDC&) = delete;
-  ~ScreenDC() {
-    if (dc_) ReleaseDC(nullptr, dc_);
-  }
-  HDC Get() const { return dc_; }
-
- private:
-  HDC dc_;
-};
+template <typename Block>
+using AllocatedBlock = UniqueHandle<Block*, AllocatorFreer>;
 
 // Selects an object into a device context and puts the previous one back.
 class SelectedObject {
@@ -76,11 +83,12 @@ class SelectedObject {
   HGDIOBJ previous_;
 };
 
-// COM for the calling thread, apartment-threaded; released only if it was initialised here
-// (a repeated initialisation that succeeds with S_FALSE must be balanced too).
+// Balances one initialisation of COM for the calling thread: result is what CoInitialize or
+// CoInitializeEx has just answered, and CoUninitialize runs at the end only if it succeeded
+// (S_FALSE, already initialised the same way, must be balanced too).
 class ComInitialization {
  public:
-  ComInitialization() : result_(CoInitialize(nullptr)) {}
+  explicit ComInitialization(HRESULT result) : result_(result) {}
   ComInitialization(const ComInitialization&) = delete;
   ComInitialization& operator=(const ComInitialization&) = delete;
   ~ComInitialization() {
@@ -92,7 +100,8 @@ class ComInitialization {
   HRESULT result_;
 };
 
-// A window class of ours, unregistered when the owner goes.
+// A window class of ours, unregistered when the owner goes. Registered() is false when the
+// system refused the class.
 class WindowClassRegistration {
  public:
   explicit WindowClassRegistration(const WNDCLASSEXA& windowClass)

@@ -2,7 +2,7 @@
 
 #include "framework/font.h"
 
-TLabel::TLabel(TWinControl& parent) : TWinControl(&parent) { AdjustSize(); }
+TLabel::TLabel(TWinControl& parent) : TWinControl(parent) { AdjustSize(); }
 
 void TLabel::SetCaption(std::string caption) {
   // Sized first: the static control paints a new text at once, at the size it has then,

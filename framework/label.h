@@ -21,6 +21,7 @@ class TLabel : public TWinControl {
   int TextWidth(std::string_view text) const;
 
   void ScaleBounds(int numerator, int denominator) override;
+  DialogKeyRole KeyRole() const override { return {.kind = DialogKeyRole::Label}; }
 
  protected:
   void FillCreateParams(CreateParams& params) const override;

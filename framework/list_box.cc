@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "framework/exceptions.h"
-#include "framework/font.h"
 #include "framework/texts.h"
 
 namespace {
@@ -14,39 +13,9 @@ constexpr char kEscape = 27;
 
 }  // namespace
 
-TListBoxBase::TListBoxBase(TWinControl& parent) : TWinControl(&parent) {
+TListBoxBase::TListBoxBase(TWinControl& parent) : TItemControl(parent, kListBoxMessages) {
   SetTabStop(true);
   SetBounds(0, 0, 121, 97);
-}
-
-int TListBoxBase::AddItem(const std::string& text, void* object) {
-  const HWND list = Handle();
-  const LRESULT index = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-  if (index == LB_ERR || index == LB_ERRSPACE) throw EOutOfResources(kCannotInsertLine);
-  SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(object));
-  return static_cast<int>(index);
-}
-
-void TListBoxBase::Clear() { SendMessageA(Handle(), LB_RESETCONTENT, 0, 0); }
-
-int TListBoxBase::ItemCount() { return static_cast<int>(SendMessageA(Handle(), LB_GETCOUNT, 0, 0)); }
-
-std::string TListBoxBase::ItemText(int index) {
-  if (index < 0) throw EStringListError(index);
-  const HWND list = Handle();
-  const LRESULT length = SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-  if (length == LB_ERR) throw EStringListError(index);
-  // The length may over-estimate double-byte text; the copy says how much came.
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  const LRESULT copied = SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
-  if (copied == LB_ERR) throw EStringListError(index);
-  text.resize(static_cast<std::size_t>(copied));
-  return text;
-}
-
-void* TListBoxBase::ItemObject(int index) {
-  if (index < 0 || index >= ItemCount()) throw EStringListError(index);
-  return reinterpret_cast<void*>(SendMessageA(Handle(), LB_GETITEMDATA, static_cast<WPARAM>(index), 0));
 }
 
 void TListBoxBase::CheckIndex(int index) {
@@ -90,33 +59,19 @@ void TListBoxBase::SetCurrentIndex(int index) {
 }
 
 void TListBoxBase::SetMultiSelect(bool multiSelect) {
-  if (multiSelect == multiSelect_) return;
-  multiSelect_ = multiSelect;
-  RecreateWindow();
+  WriteProperty(multiSelect_, multiSelect, [this] { RecreateWindow(); });
 }
 
 void TListBoxBase::SetExtendedSelect(bool extendedSelect) {
-  if (extendedSelect == extendedSelect_) return;
-  extendedSelect_ = extendedSelect;
-  RecreateWindow();
+  WriteProperty(extendedSelect_, extendedSelect, [this] { RecreateWindow(); });
 }
 
 void TListBoxBase::SetSorted(bool sorted) {
-  if (sorted == sorted_) return;
-  sorted_ = sorted;
-  RecreateWindow();
+  WriteProperty(sorted_, sorted, [this] { RecreateWindow(); });
 }
 
 void TListBoxBase::SetIntegralHeight(bool integralHeight) {
-  if (integralHeight == integralHeight_) return;
-  integralHeight_ = integralHeight;
-  RecreateWindow();
-}
-
-void TListBoxBase::SetItemHeight(int itemHeight) {
-  if (itemHeight <= 0 || itemHeight == itemHeight_) return;
-  itemHeight_ = itemHeight;
-  RecreateWindow();
+  WriteProperty(integralHeight_, integralHeight, [this] { RecreateWindow(); });
 }
 
 void TListBoxBase::SetColumns(int columns) {
@@ -180,8 +135,6 @@ void TListBoxBase::ShowTypedItem() {
   Click();
 }
 
-void TListBoxBase::DrawItem(const OwnerDrawItem& item) { DrawItemText(item, ItemText(item.index)); }
-
 void TListBoxBase::FillCreateParams(CreateParams& params) const {
   params.className = "LISTBOX";
   params.exStyle |= WS_EX_CLIENTEDGE;
@@ -192,24 +145,11 @@ void TListBoxBase::FillCreateParams(CreateParams& params) const {
   if (columns_ > 0) params.style |= LBS_MULTICOLUMN;
 }
 
-void TListBoxBase::WindowCreated() {
-  TWinControl::WindowCreated();
-  const HWND list = Handle();
+void TListBoxBase::ApplyItemLayout() {
   // The creation measured the items through the parent already; this covers a parent that
   // does not reflect WM_MEASUREITEM.
-  SendMessageA(list, LB_SETITEMHEIGHT, 0, itemHeight_);
+  SendMessageA(Handle(), LB_SETITEMHEIGHT, 0, ItemHeight());
   FitColumnWidth();
-  if (savedItems_.empty()) return;
-  const auto items = std::exchange(savedItems_, {});
-  const RedrawSuspended suspended(list);
-  for (const auto& [text, object] : items) AddItem(text, object);
-}
-
-void TListBoxBase::WindowDestroying() {
-  TWinControl::WindowDestroying();
-  savedItems_.clear();
-  const int count = ItemCount();
-  for (int index = 0; index < count; ++index) savedItems_.emplace_back(ItemText(index), ItemObject(index));
 }
 
 LRESULT TListBoxBase::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -242,9 +182,3 @@ void TListBoxBase::CommandNotified(UINT code) {
     default: break;
   }
 }
-
-void TListBoxBase::DrawItemRequested(const DRAWITEMSTRUCT& item) {
-  PaintOwnerDrawnItem(item, ODT_LISTBOX, Font().Handle(), [this](const OwnerDrawItem& drawn) { DrawItem(drawn); });
-}
-
-void TListBoxBase::MeasureItemRequested(MEASUREITEMSTRUCT& item) { item.itemHeight = static_cast<UINT>(itemHeight_); }

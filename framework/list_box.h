@@ -1,33 +1,19 @@
 #pragma once
-// The list-box base: a native "LISTBOX", owner-drawn with items of one fixed height, whose
-// items are a text and an object (a pointer-sized value, never owned or looked at by the
-// list). The native window is created on first need; changing a property that only a new
-// window can take (selection kind, sorting, integral height, item height) re-creates it,
-// keeping the items but not the selection, and then runs WindowCreated, where a subclass can
-// refill the list.
+// The list-box base: a native "LISTBOX" with the items of TItemControl. The native window is
+// created on first need; changing a property that only a new window can take (selection
+// kind, sorting, integral height, item height) re-creates it, keeping the items but not the
+// selection, and then runs WindowCreated, where a subclass can refill the list.
 
 #include <cstdint>
 #include <string>
-#include <utility>
-#include <vector>
 
-#include "framework/owner_draw.h"
+#include "framework/item_control.h"
 #include "framework/type_ahead.h"
-#include "framework/win_control.h"
 
-class TListBoxBase : public TWinControl {
+class TListBoxBase : public TItemControl {
  public:
   explicit TListBoxBase(TWinControl& parent);
 
-  // Adds an item and returns its index: its sorted position in a sorted list, else the end.
-  // The text is taken up to its first NUL; duplicates are allowed. Raises EOutOfResources
-  // "行を挿入できません" when the native list refuses the item.
-  int AddItem(const std::string& text, void* object = nullptr);
-  void Clear();
-  int ItemCount();
-  // Raise EStringListError with the index when it is outside the list.
-  std::string ItemText(int index);
-  void* ItemObject(int index);
   // Raise EListError with the index when it is outside the list.
   bool ItemSelected(int index);
   void SetItemSelected(int index, bool selected);
@@ -52,10 +38,6 @@ class TListBoxBase : public TWinControl {
   // The native list's height in whole items (default false).
   bool IntegralHeight() const { return integralHeight_; }
   void SetIntegralHeight(bool integralHeight);
-  // Height of every item in pixels (default 16). 0 or less, or the current value, is
-  // ignored; anything else re-creates the native list.
-  int ItemHeight() const { return itemHeight_; }
-  void SetItemHeight(int itemHeight);
   // Items in this many columns of equal width across the list, scrolled sideways; 0 (the
   // default, and what a negative value gives) keeps one column of the list's width. Going
   // between 0 and more columns re-creates the native list.
@@ -77,19 +59,13 @@ class TListBoxBase : public TWinControl {
   // it consumed the key (every key but Backspace, Enter and Escape); a key left non-zero
   // goes on to the native list. Overrides call the base first.
   virtual void KeyPress(char& key);
-  // Draws one item; the base draws its text. See owner_draw.h for what is prepared.
-  virtual void DrawItem(const OwnerDrawItem& item);
   // The time of a typed key in milliseconds (GetTickCount).
   virtual std::uint32_t KeyTime() const;
 
   void FillCreateParams(CreateParams& params) const override;
-  // Puts back the items saved before a re-creation. Overrides call the base first.
-  void WindowCreated() override;
-  void WindowDestroying() override;
+  void ApplyItemLayout() override;
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void CommandNotified(UINT code) override;
-  void DrawItemRequested(const DRAWITEMSTRUCT& item) override;
-  void MeasureItemRequested(MEASUREITEMSTRUCT& item) override;
 
  private:
   LRESULT OnChar(WPARAM wParam, LPARAM lParam);
@@ -101,8 +77,6 @@ class TListBoxBase : public TWinControl {
   bool extendedSelect_ = true;
   bool sorted_ = false;
   bool integralHeight_ = false;
-  int itemHeight_ = 16;
   int columns_ = 0;
   TypeAheadText typeAhead_;
-  std::vector<std::pair<std::string, void*>> savedItems_;
 };

@@ -1,5 +1,5 @@
 #include "framework/owner_draw.h"
 
 void DrawItemText(const OwnerDrawItem& item, std::string_view text) {
-  TextOutA(item.dc, item.rect.left + 2, item.rect.top, text.data(), static_cast<int>(text.size()));
+  TextOutA(item.dc, item.rect.left + kItemMargin, item.rect.top, text.data(), static_cast<int>(text.size()));
 }

@@ -22,7 +22,12 @@ struct OwnerDrawItem {
   COLORREF background;
 };
 
-// Draws text at (left + 2, top) of the item, the items' plain look.
+// Where an item's parts stand, in pixels: plain text, or a glyph before the text, starts
+// kItemMargin from the item's left edge; text after a glyph keeps kGlyphTextGap from it.
+inline constexpr int kItemMargin = 2;
+inline constexpr int kGlyphTextGap = 4;
+
+// Draws text at (left + kItemMargin, top) of the item, the items' plain look.
 void DrawItemText(const OwnerDrawItem& item, std::string_view text);
 
 template <typename DrawBody>

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-TProgressBar::TProgressBar(TWinControl& parent) : TWinControl(&parent) { SetBounds(0, 0, 150, 16); }
+TProgressBar::TProgressBar(TWinControl& parent) : TWinControl(parent) { SetBounds(0, 0, 150, 16); }
 
 void TProgressBar::SetRange(int min, int max) {
   min_ = min;

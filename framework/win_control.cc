@@ -3,19 +3,18 @@
 #include <algorithm>
 #include <utility>
 
-#include "framework/application.h"
 #include "framework/exceptions.h"
 #include "framework/font.h"
 #include "framework/guard.h"
 #include "framework/texts.h"
 
-TWinControl::TWinControl(TWinControl* parent) : parent_(parent) {
-  if (parent_) {
-    id_ = parent_->nextChildId_++;
-    tabOrder_ = static_cast<int>(parent_->children_.size());
-    parent_->children_.push_back(this);
-  }
+TWinControl::TWinControl(TWinControl& parent) : parent_(&parent), ownerFont_(parent.ownerFont_) {
+  id_ = parent_->nextChildId_++;
+  tabOrder_ = static_cast<int>(parent_->children_.size());
+  parent_->children_.push_back(this);
 }
+
+TWinControl::TWinControl(const TFont& ownerFont) : parent_(nullptr), ownerFont_(&ownerFont) {}
 
 TWinControl::~TWinControl() {
   // Told before the window goes, so no linked control is left pointing at a control being
@@ -183,10 +182,14 @@ void TWinControl::WatchDestruction(TWinControl& other) {
 
 void TWinControl::ControlDestroyed(const TWinControl&) {}
 
-const TFont& TWinControl::ParentFont() const {
-  if (parent_) return parent_->Font();
-  if (!Application) throw EInvalidOperation("TApplication");
-  return Application->DefaultFont();
+TWinControl::DialogKeyRole TWinControl::KeyRole() const { return {}; }
+
+void TWinControl::KeyClick() {}
+
+void TWinControl::ShowDefaultFrame(bool) {}
+
+void TWinControl::ButtonStateChanged() {
+  if (parent_) parent_->ButtonStateChanged();
 }
 
 std::string TWinControl::ReadText() const {
@@ -224,46 +227,40 @@ TWinControl* TWinControl::FindChildById(UINT id) const {
   return found == children_.end() ? nullptr : *found;
 }
 
-bool TWinControl::ReflectCommand(WPARAM wParam, LPARAM lParam) {
-  TWinControl* child = FindChild(reinterpret_cast<HWND>(lParam));
+namespace {
+
+// Runs notify on the child a reflected notification concerns, guarded with the child as
+// sender; false when there is no such child.
+template <typename Notify>
+bool NotifyChild(TWinControl* child, Notify&& notify) {
   if (!child) return false;
-  const UINT code = HIWORD(wParam);
   Guarded<int>(child, 0, [&] {
-    child->CommandNotified(code);
+    notify(*child);
     return 0;
   });
   return true;
 }
 
+}  // namespace
+
+bool TWinControl::ReflectCommand(WPARAM wParam, LPARAM lParam) {
+  const UINT code = HIWORD(wParam);
+  return NotifyChild(FindChild(reinterpret_cast<HWND>(lParam)),
+                     [code](TWinControl& child) { child.CommandNotified(code); });
+}
+
 bool TWinControl::ReflectDrawItem(const DRAWITEMSTRUCT& item) {
-  TWinControl* child = FindChild(item.hwndItem);
-  if (!child) return false;
-  Guarded<int>(child, 0, [&] {
-    child->DrawItemRequested(item);
-    return 0;
-  });
-  return true;
+  return NotifyChild(FindChild(item.hwndItem), [&item](TWinControl& child) { child.DrawItemRequested(item); });
 }
 
 bool TWinControl::ReflectMeasureItem(MEASUREITEMSTRUCT& item) {
   // Menus measure with identifier 0, which no control of ours has.
   TWinControl* child = item.CtlType == ODT_MENU ? nullptr : FindChildById(item.CtlID);
-  if (!child) return false;
-  Guarded<int>(child, 0, [&] {
-    child->MeasureItemRequested(item);
-    return 0;
-  });
-  return true;
+  return NotifyChild(child, [&item](TWinControl& target) { target.MeasureItemRequested(item); });
 }
 
 bool TWinControl::ReflectDeleteItem(const DELETEITEMSTRUCT& item) {
-  TWinControl* child = FindChildById(item.CtlID);
-  if (!child) return false;
-  Guarded<int>(child, 0, [&] {
-    child->DeleteItemRequested(item);
-    return 0;
-  });
-  return true;
+  return NotifyChild(FindChildById(item.CtlID), [&item](TWinControl& child) { child.DeleteItemRequested(item); });
 }
 
 void TWinControl::ArrangeTabOrder() {

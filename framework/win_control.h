@@ -66,14 +66,50 @@ class TWinControl : public TObject {
   // The child-window identifier, unique among the parent's controls.
   UINT ControlId() const { return id_; }
 
+  // What a form's dialog keys (TForm::PreprocessKey) make of a control. The defaults are
+  // those of a control that is no button.
+  struct DialogKeyRole {
+    // A push button: Enter clicks it while it has the focus, and the arrow keys move the
+    // focus on from it. A label: it cannot take the focus, and the arrow keys pass it by.
+    enum Kind { Other, Label, PushButton } kind = Other;
+    // Of a push button: it has the focus, and so carries the default-button frame; Enter
+    // clicks it while no button has the focus (Default); Esc clicks it (Cancel).
+    bool focused = false;
+    bool clickedByEnter = false;
+    bool clickedByEscape = false;
+  };
+  virtual DialogKeyRole KeyRole() const;
+  // The click that Enter or Esc stands for; the default does nothing.
+  virtual void KeyClick();
+  // Draws the default-button frame, or takes it away; the default does nothing.
+  virtual void ShowDefaultFrame(bool framed);
+  // A button below this control took or lost the focus, or its Default flag changed. The
+  // default passes it on to the parent; a form moves the default-button frame.
+  virtual void ButtonStateChanged();
+
   // The procedure of every window class of ours: finds the object attached at WM_NCCREATE
   // (or when a standard control was subclassed) and runs its HandleMessage in the guard.
   static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
  protected:
-  // parent: the control's parent window, or none for a top-level window. The control
-  // registers with its parent and leaves it when destroyed.
-  explicit TWinControl(TWinControl* parent);
+  // A child control: it registers with parent and leaves it when destroyed.
+  explicit TWinControl(TWinControl& parent);
+  // A top-level window. ownerFont is the font of what owns it (a form's: its application's
+  // default font), which the window uses until it has one of its own; it must outlive the
+  // window.
+  explicit TWinControl(const TFont& ownerFont);
+
+  // Points link at other, for a link that the other control mirrors by a back link: the
+  // control linked before gets its back link cleared (setBackLink with null), other gets it
+  // set to self, and each of the two then hears of the other's destruction.
+  template <typename Other, typename Self>
+  void Relink(Other*& link, Other* other, Self* self, void (Other::*setBackLink)(Self*)) {
+    if (link) (link->*setBackLink)(nullptr);
+    link = other;
+    if (!link) return;
+    (link->*setBackLink)(self);
+    WatchDestruction(*link);
+  }
 
   struct CreateParams {
     const char* className = nullptr;
@@ -93,9 +129,9 @@ class TWinControl : public TObject {
   // WS_TABSTOP) already filled in.
   virtual void FillCreateParams(CreateParams& params) const = 0;
 
-  // The font of a control without one of its own: its parent's; a top-level window's is the
-  // application's default font.
-  virtual const TFont& ParentFont() const;
+  // The font of a control without one of its own: its parent's; a top-level window's is its
+  // owner's. A child whose parent has gone keeps to the owner's font of its top-level window.
+  const TFont& ParentFont() const { return parent_ ? parent_->Font() : *ownerFont_; }
   // The font that Font gives has changed; the window already has it. Overrides call the base
   // first.
   virtual void FontChanged();
@@ -150,6 +186,7 @@ class TWinControl : public TObject {
   TWinControl* FindChildById(UINT id) const;
 
   TWinControl* parent_;
+  const TFont* ownerFont_;
   std::vector<TWinControl*> children_;
   std::vector<TWinControl*> destructionWatchers_;
   std::unique_ptr<const TFont> font_;

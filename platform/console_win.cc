@@ -147,7 +147,7 @@ PromptResult ReadHiddenLine(std::string_view prompt) {
   const KernelHandle output(CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
                                   nullptr));
-  if (!input.IsValid() || !output.IsValid() || !IsConsole(input.Get())) {
+  if (!input || !output || !IsConsole(input.Get())) {
     result.status = PromptStatus::NoTerminal;
     return result;
   }
@@ -211,7 +211,7 @@ Result<std::string> ReadStandardInputLine(size_t limit) {
 Result<std::string> ReadFirstLineOfFile(const std::string& path, size_t limit) {
   const KernelHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.IsValid()) return {std::nullopt, GetLastError()};
+  if (!file) return {std::nullopt, GetLastError()};
   return ReadLineFrom(file.Get(), limit);
 }
 

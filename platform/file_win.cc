@@ -61,7 +61,7 @@ std::optional<FileIdentity> IdentityOfPath(const std::string& path) {
   const KernelHandle handle(CreateFileA(path.c_str(), 0,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (!handle.IsValid()) return std::nullopt;
+  if (!handle) return std::nullopt;
   BY_HANDLE_FILE_INFORMATION info{};
   if (!GetFileInformationByHandle(handle.Get(), &info)) return std::nullopt;
   return IdentityFrom(info);

@@ -1,49 +1,40 @@
 #pragma once
-// Owners of the kernel's handles for the Win32 files of the program: each closes what it
-// holds exactly once, on every way out. Copying is deleted.
+// Owners of the kernel's handles for the Win32 files of the program (see unique_handle.h).
 
 #include <windows.h>
 
 #include <string>
 
+#include "platform/unique_handle.h"
+
 namespace platform {
 
-// A handle closed by CloseHandle; null and INVALID_HANDLE_VALUE both mean none.
-class KernelHandle {
- public:
-  explicit KernelHandle(HANDLE handle) : handle_(handle) {}
-  KernelHandle(const KernelHandle&) = delete;
-  KernelHandle& operator=(const KernelHandle&) = delete;
-  ~KernelHandle() {
-    if (IsValid()) CloseHandle(handle_);
-  }
-  bool IsValid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
-  HANDLE Get() const { return handle_; }
+// Closed by CloseHandle; null and INVALID_HANDLE_VALUE both mean none.
+struct KernelHandleCloser {
+  static bool Valid(HANDLE handle) { return handle != INVALID_HANDLE_VALUE; }
+  void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+using KernelHandle = UniqueHandle<HANDLE, KernelHandleCloser>;
 
- private:
-  HANDLE handle_;
+// Closed by FindClose; a search that found nothing gives INVALID_HANDLE_VALUE.
+struct FindHandleCloser {
+  static bool Valid(HANDLE handle) { return handle != INVALID_HANDLE_VALUE; }
+  void operator()(HANDLE handle) const { FindClose(handle); }
 };
 
-// A directory search (FindFirstFileA / FindNextFileA), closed by FindClose. Entry() is the
-// entry found last.
+// A directory search (FindFirstFileA / FindNextFileA). Entry() is the entry found last.
 class FileSearch {
  public:
-  explicit FileSearch(const std::string& pattern)
-      : handle_(FindFirstFileA(pattern.c_str(), &entry_)) {}
-  FileSearch(const FileSearch&) = delete;
-  FileSearch& operator=(const FileSearch&) = delete;
-  ~FileSearch() {
-    if (Found()) FindClose(handle_);
-  }
+  explicit FileSearch(const std::string& pattern) : handle_(FindFirstFileA(pattern.c_str(), &entry_)) {}
   // Whether the first search found an entry.
-  bool Found() const { return handle_ != INVALID_HANDLE_VALUE; }
+  bool Found() const { return static_cast<bool>(handle_); }
   const WIN32_FIND_DATAA& Entry() const { return entry_; }
   // Moves to the next entry; false when there is none.
-  bool Next() { return FindNextFileA(handle_, &entry_) != FALSE; }
+  bool Next() { return FindNextFileA(handle_.Get(), &entry_) != FALSE; }
 
  private:
   WIN32_FIND_DATAA entry_{};
-  HANDLE handle_;
+  UniqueHandle<HANDLE, FindHandleCloser> handle_;
 };
 
 }  // namespace platform

@@ -79,6 +79,19 @@ TEST(TApplication, OnlyOneExistsAtATime) {
   EXPECT_EQ(Application, nullptr);
 }
 
+TEST(TApplication, RefusedWindowClassRaisesAsARefusedWindowDoes) {
+  // A class of that name already registered by this module makes the registration fail.
+  WNDCLASSEXA taken{};
+  taken.cbSize = sizeof taken;
+  taken.lpfnWndProc = &DefWindowProcA;
+  taken.hInstance = GetModuleHandleA(nullptr);
+  taken.lpszClassName = "FrameworkApplication";
+  const WindowClassRegistration occupied(taken);
+  ASSERT_TRUE(occupied.Registered());
+  ExpectRaises<EOutOfResources>([] { TApplication application; }, "ウィンドウを作成できません");
+  EXPECT_EQ(Application, nullptr);
+}
+
 TEST(TApplication, InitializeEntersTheApartmentAndTheEndLeavesIt) {
   {
     TApplication application;

@@ -76,6 +76,12 @@ HWND BrowseDialogOfThisThread() {
 
 }  // namespace
 
+std::vector<std::string> ItemTexts(TItemControl& control) {
+  std::vector<std::string> texts;
+  for (int i = 0; i < control.ItemCount(); ++i) texts.push_back(control.ItemText(i));
+  return texts;
+}
+
 std::string UnixPath(const std::string& windowsPath) {
   using UnixFileName = char*(CDECL*)(LPCWSTR);
   const auto convert = reinterpret_cast<UnixFileName>(

@@ -14,6 +14,10 @@
 #include <vector>
 
 #include "browsing/volume_query.h"
+#include "framework/item_control.h"
+
+// The texts of control's items, in the order of the native list.
+std::vector<std::string> ItemTexts(TItemControl& control);
 
 // The Unix path of a Windows path, as Wine maps it; empty when it has none.
 std::string UnixPath(const std::string& windowsPath);

@@ -12,6 +12,7 @@
 #include "framework/form.h"
 #include "framework/layout_arithmetic.h"
 #include "framework/label.h"
+#include "framework/list_box.h"
 #include "framework/progress_bar.h"
 #include "tests/windows/framework_fixture.h"
 
@@ -88,6 +89,34 @@ TEST(DefaultFontFace, IsTheSubstituteOfMsShellDlg2OrMsSansSerif) {
     const FontSubstitute substitute(c.substitute);
     EXPECT_EQ(DefaultFontFace(), c.face) << (c.substitute ? c.substitute : "(none)");
   }
+}
+
+// A top-level window of a standard class, owner of the font its controls use, as a form
+// hands them its application's.
+class FontOwner : public TWinControl {
+ public:
+  explicit FontOwner(const TFont& font) : TWinControl(font) {}
+  ~FontOwner() override { DestroyHandle(); }
+
+ protected:
+  void FillCreateParams(CreateParams& params) const override {
+    params.className = "STATIC";
+    params.style |= WS_POPUP;
+  }
+};
+
+TEST(TWinControl, ControlsWorkWithoutAnApplicationObject) {
+  ASSERT_EQ(Application, nullptr);
+  const TFont font(-13, "Tahoma");
+  FontOwner owner(font);
+  owner.SetBounds(0, 0, 200, 200);
+  TListBoxBase list(owner);
+  TButton button(owner);
+  EXPECT_EQ(list.AddItem("b"), 0);
+  EXPECT_EQ(list.ItemText(0), "b");
+  EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(list.Handle(), WM_GETFONT, 0, 0)), font.Handle());
+  EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(button.Handle(), WM_GETFONT, 0, 0)), font.Handle());
+  EXPECT_EQ(&button.Font(), &font);
 }
 
 using ControlsTest = FrameworkTest;

@@ -157,14 +157,6 @@ class DialogTest : public FrameworkTest {
     return drop;
   }
 
-  std::vector<std::string> Items(TOKRightDlg& dialog) {
-    std::vector<std::string> items;
-    for (int i = 0; i < dialog.FileListBox1.ItemCount(); ++i) {
-      items.push_back(dialog.FileListBox1.ItemText(i));
-    }
-    return items;
-  }
-
   std::string original_;
   TempFolder logs;
   TempFolder out;
@@ -186,7 +178,7 @@ TEST_F(DialogTest, StartsWithAnEmptyFocusedPasswordTheDesktopAndTheCurrentDirect
   EXPECT_EQ(dialog.Edit1.Text(), DesktopDirectory());
   EXPECT_EQ(dialog.DirectoryListBox1.Folder(), logs.path());
   EXPECT_EQ(dialog.FileListBox1.Folder(), logs.path());
-  EXPECT_EQ(Items(dialog), (std::vector<std::string>{"LOG1.$S$", "LOG2.$S$"}));
+  EXPECT_EQ(ItemTexts(dialog.FileListBox1), (std::vector<std::string>{"LOG1.$S$", "LOG2.$S$"}));
   EXPECT_FALSE(dialog.FileListBox1.ItemSelected(0));
   EXPECT_FALSE(dialog.FileListBox1.ItemSelected(1));
   EXPECT_EQ(dialog.ProgressBar1.Position(), 0);
@@ -396,7 +388,7 @@ TEST_F(DialogTest, RootDirectoryGivesTwoSeparatorsAndStillDecrypts) {
   ASSERT_EQ(dialog.DirectoryListBox1.Folder(), "E:\\");
   dialog.Edit10.SetText(kPassword);
   dialog.Edit1.SetText(out.path());
-  const auto items = Items(dialog);
+  const auto items = ItemTexts(dialog.FileListBox1);
   const auto found = std::find(items.begin(), items.end(), name);
   ASSERT_NE(found, items.end());
   Select(dialog, {static_cast<int>(found - items.begin())});
@@ -516,7 +508,7 @@ TEST_F(DialogTest, NamedFilesChooseTheDirectoryAndTheRows) {
     commandLine = "VellunoraDecoder.exe " + row.arguments;
     TOKRightDlg& dialog = Create();
     EXPECT_EQ(dialog.DirectoryListBox1.Folder(), row.folder);
-    EXPECT_EQ(Items(dialog), row.items);
+    EXPECT_EQ(ItemTexts(dialog.FileListBox1), row.items);
     for (int i = 0; i < dialog.FileListBox1.ItemCount(); ++i) {
       EXPECT_FALSE(dialog.FileListBox1.ItemSelected(i)) << i;
     }
@@ -586,7 +578,7 @@ TEST_F(DialogTest, DroppedFilesAndFoldersAreTakenAsNamedFilesAndTheDropReleased)
     UpdateWindow(dialog.FileListBox1.Handle());
     std::printf("[ measure  ] drop to list shown (%s): %.1f ms\n", row.what, Milliseconds() - dropped);
     EXPECT_EQ(dialog.DirectoryListBox1.Folder(), row.folder) << row.what;
-    EXPECT_EQ(Items(dialog), row.items) << row.what;
+    EXPECT_EQ(ItemTexts(dialog.FileListBox1), row.items) << row.what;
     EXPECT_EQ(GlobalSize(drop), 0u) << row.what << ": the drop was not released";
     if (row.folder == other.path()) {
       EXPECT_EQ(dialog.DriveComboBox1.DriveLetter(), 'e') << row.what;

@@ -134,12 +134,6 @@ class DirectoryListBoxTest : public FrameworkTest {
     ChangeCurrentDirectory(original_);
   }
 
-  std::vector<std::string> Texts() {
-    std::vector<std::string> texts;
-    for (int i = 0; i < list().ItemCount(); ++i) texts.push_back(list().ItemText(i));
-    return texts;
-  }
-
   // The state that a failed change must leave alone.
   struct Snapshot {
     std::string folder;
@@ -151,7 +145,7 @@ class DirectoryListBoxTest : public FrameworkTest {
     friend bool operator==(const Snapshot&, const Snapshot&) = default;
   };
   Snapshot Take() {
-    return {list().Folder(), Texts(), list().CurrentIndex(), form_->files.Folder(), form_->label.Caption(),
+    return {list().Folder(), ItemTexts(list()), list().CurrentIndex(), form_->files.Folder(), form_->label.Caption(),
             form_->changes.size()};
   }
 
@@ -180,7 +174,7 @@ class DirectoryListBoxTest : public FrameworkTest {
 
 TEST_F(DirectoryListBoxTest, DeepPathShowsLevelsThenSortedVisibleSubfoldersOnce) {
   ASSERT_EQ(list().Folder(), year_);
-  const std::vector<std::string> texts = Texts();
+  const std::vector<std::string> texts = ItemTexts(list());
   ASSERT_EQ(texts.size(), 10u);
   EXPECT_EQ(std::vector<std::string>(texts.begin(), texts.begin() + 4),
             (std::vector<std::string>{"E:\\", Name(e_), "logs", "2008"}));
@@ -216,7 +210,7 @@ TEST_F(DirectoryListBoxTest, RootIsOneSelectedCurrentEntry) {
   EXPECT_EQ(list().ItemText(0), "E:\\");
   EXPECT_EQ(list().CurrentIndex(), 0);
   EXPECT_EQ(list().ItemPath(0), "E:\\");
-  const std::vector<std::string> texts = Texts();
+  const std::vector<std::string> texts = ItemTexts(list());
   EXPECT_NE(std::find(texts.begin(), texts.end(), Name(e_)), texts.end());
   for (int i = 1; i < list().ItemCount(); ++i) EXPECT_EQ(list().ItemPath(i), "E:\\" + list().ItemText(i));
   // A list made in the root selects its entry as soon as its window exists.
@@ -415,7 +409,7 @@ TEST_F(DirectoryListBoxTest, DoubleByteNamesWhoseTrailByteIsTheSeparator) {
   const std::string folder = e_ / (kSo + "\\" + kHyo);
   list().SetFolder(folder);
   EXPECT_EQ(list().Folder(), folder);
-  EXPECT_EQ(Texts(), (std::vector<std::string>{"E:\\", Name(e_), kSo, kHyo}));
+  EXPECT_EQ(ItemTexts(list()), (std::vector<std::string>{"E:\\", Name(e_), kSo, kHyo}));
   EXPECT_EQ(list().ItemPath(2), e_ / kSo);
   list().SetFolder("..");
   EXPECT_EQ(list().Folder(), e_ / kSo);
@@ -489,7 +483,7 @@ TEST_F(DirectoryListBoxTest, LinksAreClearedOnBothSides) {
 // (depth + 1) x 4 + 2), vertically centered, and the text 4 pixels after the glyph.
 TEST_F(DirectoryListBoxTest, EntriesAreDrawnWithTheirIndents) {
   list().SetFolder(logs_);  // E:\, folder, logs (current, selected), 2008
-  ASSERT_EQ(Texts().size(), 4u);
+  ASSERT_EQ(ItemTexts(list()).size(), 4u);
   const HWND window = list().Handle();
   const COLORREF fill = GetSysColor(COLOR_WINDOW);
   const ResourcePixels open = ReadResourcePixels("OPENFOLDER");
@@ -560,7 +554,7 @@ TEST_F(DirectoryListBoxTest, VolumeCaseFlagsFollowTheVolume) {
   // Critical errors fail while the volume is asked, not only afterwards.
   ASSERT_FALSE(questions.modes.empty());
   for (UINT mode : questions.modes) EXPECT_EQ(mode, UINT{SEM_FAILCRITICALERRORS});
-  EXPECT_EQ(Texts(), std::vector<std::string>{"G:\\"});
+  EXPECT_EQ(ItemTexts(list()), std::vector<std::string>{"G:\\"});
   EXPECT_TRUE(list().VolumeKeepsCase());
   EXPECT_FALSE(list().VolumeCaseSensitive());
   list().SetFolder(year_);

@@ -99,12 +99,6 @@ class DriveComboBoxTest : public FrameworkTest {
     return *form_;
   }
 
-  std::vector<std::string> Texts() {
-    std::vector<std::string> texts;
-    for (int i = 0; i < form_->drives.ItemCount(); ++i) texts.push_back(form_->drives.ItemText(i));
-    return texts;
-  }
-
   // The user types a drive's letter into the closed box, which selects its item.
   void Choose(char letter) {
     form_->drives.SetFocus();
@@ -123,7 +117,7 @@ class DriveComboBoxTest : public FrameworkTest {
 TEST_F(DriveComboBoxTest, ItemsOfEveryDriveKindInLowerCase) {
   DriveForm& form = Show();
   // The remote drive has no network name under Wine: its label stands in.
-  EXPECT_EQ(Texts(), (std::vector<std::string>{"c: []", "e: []", "f: [sys" + kA + kSo + kHyo + "x]",
+  EXPECT_EQ(ItemTexts(form_->drives), (std::vector<std::string>{"c: []", "e: []", "f: [sys" + kA + kSo + kHyo + "x]",
                                                 "g: [sys" + kA + kSo + kHyo + "x]", "h: []", "i:", "j: []", "z: []"}));
   EXPECT_EQ(form.drives.DriveLetter(), 'e');
   EXPECT_EQ(form.drives.ItemIndex(), 1);
@@ -191,7 +185,7 @@ TEST_F(DriveComboBoxTest, EachItemCarriesItsKindsGlyph) {
 TEST_F(DriveComboBoxTest, UpperCaseRebuildsEveryItemAndKeepsTheDrive) {
   DriveForm& form = Show();
   form.drives.SetTextCase(tcUpperCase);
-  EXPECT_EQ(Texts(), (std::vector<std::string>{"C: []", "E: []", "F: [SYS" + kA + kSo + kHyo + "X]",
+  EXPECT_EQ(ItemTexts(form_->drives), (std::vector<std::string>{"C: []", "E: []", "F: [SYS" + kA + kSo + kHyo + "X]",
                                                 "G: [SYS" + kA + kSo + kHyo + "X]", "H: []", "I:", "J: []", "Z: []"}));
   EXPECT_EQ(form.drives.DriveLetter(), 'E');
   EXPECT_EQ(form.drives.Text(), "E: []");

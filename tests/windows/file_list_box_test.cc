@@ -75,11 +75,6 @@ class FileListBox : public FrameworkTest {
   // The folders go after the list; none may still be the current directory then.
   ~FileListBox() override { SetCurrentDirectoryA(savedDirectory.c_str()); }
 
-  Texts Items() {
-    Texts texts;
-    for (int i = 0; i < list.ItemCount(); ++i) texts.push_back(list.ItemText(i));
-    return texts;
-  }
   int Changes() const { return static_cast<int>(std::count(events.begin(), events.end(), "change")); }
   // Shows the folder with the mask and forgets the events that took.
   void ShowFolder(const std::string& path, const std::string& mask) {
@@ -155,7 +150,7 @@ TEST_F(FileListBox, MaskListsTheMatchesOfEachPatternInOneSortedList) {
     events.clear();
     EXPECT_NO_THROW(list.SetMask(c.mask)) << c.mask;
     EXPECT_EQ(list.Mask(), c.mask);
-    EXPECT_EQ(Items(), c.items) << c.mask;
+    EXPECT_EQ(ItemTexts(list), c.items) << c.mask;
     EXPECT_EQ(events, Texts{"change"}) << c.mask;
   }
 }
@@ -191,7 +186,7 @@ TEST_F(FileListBox, FileTypeListsEntriesByTheirAttributes) {
   };
   for (const Case& c : cases) {
     list.SetFileType(c.type);
-    EXPECT_EQ(Items(), c.items) << c.name;
+    EXPECT_EQ(ItemTexts(list), c.items) << c.name;
   }
 }
 
@@ -202,7 +197,7 @@ TEST_F(FileListBox, SortsWithoutRegardToCaseAndKeepsDuplicates) {
   EXPECT_EQ(list.AddListItem("C.txt"), 1);
   EXPECT_EQ(list.AddListItem("b.txt"), 0);
   EXPECT_EQ(list.AddListItem(std::string("a\0z", 3)), 0);
-  EXPECT_EQ(Items(), (Texts{"a", "b.txt", "b.txt", "C.txt", "D.txt"}));
+  EXPECT_EQ(ItemTexts(list), (Texts{"a", "b.txt", "b.txt", "C.txt", "D.txt"}));
   EXPECT_TRUE(events.empty()) << "adding notifies nothing";
 }
 
@@ -213,11 +208,11 @@ TEST_F(FileListBox, AddBeforeTheWindowExistsFillsFirst) {
   ASSERT_FALSE(list.HandleAllocated());
   int marker = 0;
   EXPECT_EQ(list.AddListItem("b.$S$", &marker), 1);
-  EXPECT_EQ(Items(), (Texts{"a.$S$", "b.$S$", "c.$S$"}));
+  EXPECT_EQ(ItemTexts(list), (Texts{"a.$S$", "b.$S$", "c.$S$"}));
   EXPECT_EQ(list.ItemObject(1), &marker);
   EXPECT_EQ(events, Texts{"change"}) << "the fill notified once";
   list.AddListItem("a.$S$");
-  EXPECT_EQ(Items(), (Texts{"a.$S$", "a.$S$", "b.$S$", "c.$S$"}));
+  EXPECT_EQ(ItemTexts(list), (Texts{"a.$S$", "a.$S$", "b.$S$", "c.$S$"}));
 }
 
 TEST_F(FileListBox, RefillHappensOnlyWhenFolderMaskOrFileTypeChange) {
@@ -246,7 +241,7 @@ TEST_F(FileListBox, RefillHappensOnlyWhenFolderMaskOrFileTypeChange) {
   };
   for (const Step& step : steps) {
     step.action();
-    EXPECT_EQ(Items(), step.items) << step.name;
+    EXPECT_EQ(ItemTexts(list), step.items) << step.name;
     EXPECT_EQ(Changes(), step.changes) << step.name;
   }
   EXPECT_EQ(list.Folder(), folder / "other");
@@ -258,12 +253,12 @@ TEST_F(FileListBox, RecreationLeavesOnlyTheSearchResultUnselected) {
   list.AddListItem("added");
   list.SetCurrentIndex(1);
   list.SetMultiSelect(true);
-  EXPECT_EQ(Items(), (Texts{"a.txt", "b.txt"}));
+  EXPECT_EQ(ItemTexts(list), (Texts{"a.txt", "b.txt"}));
   for (int i = 0; i < list.ItemCount(); ++i) EXPECT_FALSE(list.ItemSelected(i)) << i;
   EXPECT_EQ(events, Texts{"change"});
   list.AddListItem("added");
   list.SetItemHeight(list.ItemHeight() + 7);
-  EXPECT_EQ(Items(), (Texts{"a.txt", "b.txt"}));
+  EXPECT_EQ(ItemTexts(list), (Texts{"a.txt", "b.txt"}));
 }
 
 TEST_F(FileListBox, SelectAllItemsNeedsMultiSelect) {
@@ -307,7 +302,7 @@ TEST_F(FileListBox, FolderThatCannotBeEnteredChangesNothing) {
   ASSERT_TRUE(MakeFile(folder / "file"));
   ShowFolder(folder.path(), "*.*");
   list.AddListItem("added");
-  const Texts before = Items();
+  const Texts before = ItemTexts(list);
   for (const std::string& path : {folder / "missing", folder / "file", folder / "missing\\deeper"}) {
     SCOPED_TRACE(path);
     if (const auto error = Raised<EInOutError>([&] { list.SetFolder(path); })) {
@@ -316,7 +311,7 @@ TEST_F(FileListBox, FolderThatCannotBeEnteredChangesNothing) {
     }
     EXPECT_EQ(TakeIOResult(), 0u) << path;
     EXPECT_EQ(list.Folder(), folder.path()) << path;
-    EXPECT_EQ(Items(), before) << path;
+    EXPECT_EQ(ItemTexts(list), before) << path;
   }
   EXPECT_TRUE(events.empty());
 }
@@ -332,7 +327,7 @@ TEST_F(FileListBox, RefillOfAVanishedFolderKeepsTheItems) {
   SetCursor(cross);
   EXPECT_THROW(list.SetMask("*.txt"), EInOutError);
   EXPECT_EQ(list.Mask(), "*.txt");
-  EXPECT_EQ(Items(), Texts{"a.txt"});
+  EXPECT_EQ(ItemTexts(list), Texts{"a.txt"});
   EXPECT_EQ(GetCursor(), cross);
   EXPECT_TRUE(events.empty());
 }
@@ -502,7 +497,7 @@ TEST_F(FileListBox, ProgramsGetTheExecutableGlyphOtherFilesTheUnknownOne) {
   list.SetFileType({ftNormal, ftDirectory});
   ShowFolder(folder.path(), "*.*");
   const auto objectOf = [&](const std::string& text) {
-    const Texts items = Items();
+    const Texts items = ItemTexts(list);
     return list.ItemObject(static_cast<int>(std::find(items.begin(), items.end(), text) - items.begin()));
   };
   std::set<void*> programObjects;
@@ -532,12 +527,12 @@ TEST_F(FileListBox, ShowGlyphsRaisesALowItemHeightTo16) {
   list.SetShowGlyphs(true);
   EXPECT_EQ(list.ItemHeight(), 16);
   EXPECT_EQ(SendMessageA(list.Handle(), LB_GETITEMHEIGHT, 0, 0), 16);
-  EXPECT_EQ(Items(), Texts{"a.txt"}) << "the new height re-created the list";
+  EXPECT_EQ(ItemTexts(list), Texts{"a.txt"}) << "the new height re-created the list";
   list.SetShowGlyphs(false);
   EXPECT_EQ(list.ItemHeight(), 16);
   list.AddListItem("added");
   list.SetShowGlyphs(true);
-  EXPECT_EQ(Items(), (Texts{"a.txt", "added"})) << "a high enough item height is kept";
+  EXPECT_EQ(ItemTexts(list), (Texts{"a.txt", "added"})) << "a high enough item height is kept";
   EXPECT_EQ(list.glyphLoads, 1) << "the subclass's LoadGlyphs, once";
   // A font change fits the item height again, the glyphs' floor included.
   list.SetFont(TFont(-30, list.Font().Face()));
@@ -608,12 +603,12 @@ TEST_F(FileListBox, DoubleByteNamesEndingInTheSeparatorByte) {
   list.SetFileEdit(&edit);
   list.SetFileType({ftNormal, ftDirectory});
   ShowFolder(folder.path(), "*.*");
-  EXPECT_EQ(Items(), (Texts{"[..]", "[.]", "[" + kSo + kHyo + "]"}));
+  EXPECT_EQ(ItemTexts(list), (Texts{"[..]", "[.]", "[" + kSo + kHyo + "]"}));
 
   list.SetFileType({ftNormal});
   list.SetFolder(directory);
   EXPECT_EQ(list.Folder(), directory);
-  const Texts items = Items();
+  const Texts items = ItemTexts(list);
   EXPECT_EQ(std::set<std::string>(items.begin(), items.end()),
             (std::set<std::string>{kSo + ".$S$", kHyo + "計算.$S$", "x.$S$"}));
   list.ApplyEditText(directory + "\\" + kHyo + "計算.$S$");
@@ -667,7 +662,7 @@ TEST_F(FileListEditText, GoesToTheFolderAndTakesThePatternOrTheName) {
     EXPECT_NO_THROW(list.ApplyEditText(c.text)) << c.text;
     EXPECT_EQ(list.Folder(), c.folder) << c.text;
     EXPECT_EQ(list.Mask(), c.mask) << c.text;
-    EXPECT_EQ(Items(), c.items) << c.text;
+    EXPECT_EQ(ItemTexts(list), c.items) << c.text;
     EXPECT_EQ(list.SelectedName(), c.selected) << c.text;
     if (!c.selected.empty()) {
       EXPECT_EQ(edit.Text(), c.selected) << c.text;
@@ -721,7 +716,7 @@ TEST_F(FileListEditText, LinksAreClearedWhenEitherListGoes) {
 
 TEST_F(FileListEditText, NameSearchStartsAtTheSecondItemAndEndsWithTheFirst) {
   list.AddListItem("a.$S$");
-  ASSERT_EQ(Items(), (Texts{"a.$S$", "a.$S$", "b.$S$"}));
+  ASSERT_EQ(ItemTexts(list), (Texts{"a.$S$", "a.$S$", "b.$S$"}));
   list.ApplyEditText(folder / "a.$S$");
   EXPECT_EQ(list.CurrentIndex(), 1);
   list.SetCurrentIndex(-1);

@@ -12,6 +12,8 @@
 
 #include "framework/font.h"
 #include "framework/form.h"
+#include "framework/type_ahead.h"
+#include "tests/windows/browsing_fixture.h"
 #include "tests/windows/framework_fixture.h"
 
 namespace {
@@ -29,6 +31,10 @@ class TestList : public TListBoxBase {
   std::vector<int> keysAfterBase;
   std::uint32_t now = 0;
   bool refuseItems = false;
+
+  enum class Kind { Plain, Marked, Other };
+  int AddKind(const std::string& text, Kind kind) { return AddItem(text, nullptr, kind); }
+  Kind KindOf(int index) { return ItemKind<Kind>(index); }
 
  protected:
   void WindowCreated() override {
@@ -68,12 +74,6 @@ class ListBoxTest : public FrameworkTest {
     };
   }
 
-  std::vector<std::string> Texts() {
-    std::vector<std::string> texts;
-    for (int i = 0; i < list.ItemCount(); ++i) texts.push_back(list.ItemText(i));
-    return texts;
-  }
-
   int IndexOf(const std::string& text) {
     for (int i = 0; i < list.ItemCount(); ++i) {
       if (list.ItemText(i) == text) return i;
@@ -94,14 +94,14 @@ TEST_F(ListBoxTest, SortedInsertionReturnsEachItemsPosition) {
   };
   const Step steps[] = {{"m", 0}, {"c", 0}, {"x", 2}, {"a", 0}, {"d", 2}, {"c", 1}};
   for (const Step& step : steps) EXPECT_EQ(list.AddItem(step.text), step.index) << step.text;
-  EXPECT_EQ(Texts(), (std::vector<std::string>{"a", "c", "c", "d", "m", "x"}));
+  EXPECT_EQ(ItemTexts(list), (std::vector<std::string>{"a", "c", "c", "d", "m", "x"}));
 }
 
 TEST_F(ListBoxTest, UnsortedInsertionAppends) {
   EXPECT_EQ(list.AddItem("b"), 0);
   EXPECT_EQ(list.AddItem("a"), 1);
   EXPECT_EQ(list.AddItem("b"), 2);
-  EXPECT_EQ(Texts(), (std::vector<std::string>{"b", "a", "b"}));
+  EXPECT_EQ(ItemTexts(list), (std::vector<std::string>{"b", "a", "b"}));
 }
 
 TEST_F(ListBoxTest, ItemsKeepTheirObjectsAndTextsUpToNul) {
@@ -115,6 +115,25 @@ TEST_F(ListBoxTest, ItemsKeepTheirObjectsAndTextsUpToNul) {
   EXPECT_EQ(list.ItemObject(1), &first);
   list.AddItem("ソフト表");
   EXPECT_EQ(list.ItemText(2), "ソフト表");
+}
+
+TEST_F(ListBoxTest, KindTagsFollowTheirItemsThroughSortingAndRecreation) {
+  using Kind = TestList::Kind;
+  list.SetSorted(true);
+  list.AddKind("c", Kind::Marked);
+  list.AddKind("a", Kind::Other);
+  list.AddItem("b");
+  const std::vector<Kind> expected{Kind::Other, Kind::Plain, Kind::Marked};
+  for (const bool multiSelect : {false, true}) {
+    list.SetMultiSelect(multiSelect);
+    std::vector<Kind> kinds;
+    for (int i = 0; i < list.ItemCount(); ++i) kinds.push_back(list.KindOf(i));
+    EXPECT_EQ(kinds, expected) << "multiSelect " << multiSelect;
+  }
+  list.Clear();
+  list.AddItem("z");
+  EXPECT_EQ(list.KindOf(0), Kind::Plain);
+  ExpectRaises<EStringListError>([&] { list.KindOf(1); }, "リストのインデックスが範囲を超えています (1)");
 }
 
 TEST_F(ListBoxTest, IndexOutsideTheListRaisesWithTheIndex) {
@@ -199,7 +218,7 @@ TEST_F(ListBoxTest, SelectionKindChangeRecreatesTheWindowKeepingItems) {
     ++expectedCreations;
     EXPECT_EQ(list.created, expectedCreations);
     EXPECT_EQ(GetWindowLongPtrA(list.Handle(), GWL_STYLE) & (LBS_EXTENDEDSEL | LBS_MULTIPLESEL), step.style);
-    EXPECT_EQ(Texts(), (std::vector<std::string>{"b", "a"}));
+    EXPECT_EQ(ItemTexts(list), (std::vector<std::string>{"b", "a"}));
     EXPECT_EQ(list.ItemObject(0), &object);
     EXPECT_FALSE(list.ItemSelected(0)) << "the selection is not kept";
   }
@@ -221,7 +240,7 @@ TEST_F(ListBoxTest, ItemHeightIgnoresZeroAndUnchangedAndElseRecreates) {
   EXPECT_EQ(list.created, fitted == 16 ? 1 : 2);
   list.SetItemHeight(21);
   EXPECT_EQ(SendMessageA(list.Handle(), LB_GETITEMHEIGHT, 0, 0), 21);
-  EXPECT_EQ(Texts(), std::vector<std::string>{"a"});
+  EXPECT_EQ(ItemTexts(list), std::vector<std::string>{"a"});
 }
 
 TEST_F(ListBoxTest, ColumnsShareTheWidthAndKeepTheItems) {
@@ -239,7 +258,7 @@ TEST_F(ListBoxTest, ColumnsShareTheWidthAndKeepTheItems) {
     list.SetColumns(row.columns);
     list.SetBounds(10, 10, row.width, 200);
     EXPECT_EQ(list.created, row.creations);
-    EXPECT_EQ(Texts().size(), 30u);
+    EXPECT_EQ(ItemTexts(list).size(), 30u);
     const bool several = row.columns > 0;
     EXPECT_EQ((GetWindowLongPtrA(list.Handle(), GWL_STYLE) & LBS_MULTICOLUMN) != 0, several);
     RECT client{};
