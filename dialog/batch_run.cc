@@ -10,7 +10,24 @@ int TOKRightDlg::ProgressAfterPass(int index, int count, int step) {
   return std::clamp((index + 1) * 100 / count, step, 100);
 }
 
+namespace {
+
+class RunningMark {
+ public:
+  explicit RunningMark(bool& running) : running_(running) { running_ = true; }
+  RunningMark(const RunningMark&) = delete;
+  RunningMark& operator=(const RunningMark&) = delete;
+  ~RunningMark() { running_ = false; }
+
+ private:
+  bool& running_;
+};
+
+}  // namespace
+
 void TOKRightDlg::OKBtnClick(TObject&) {
+  if (running_) return;
+  const RunningMark mark(running_);
   if (Edit1.Text().empty()) {
     Owner().ShowMessageBox(Handle(), kNoOutputFolderText, kMessageTitle, MB_OK);
     OKBtn.SetFocus();

@@ -99,6 +99,9 @@ class TOKRightDlg : public TForm, private DecodeHost {
   void ReportProgress(uint64_t done, uint64_t total) override;
 
   FileProgress fileProgress_{ProgressBar1};
+  // Set while the start button's run goes on: the run looks at the queue, and a click that
+  // another program sends meanwhile must not start a second run inside the first.
+  bool running_ = false;
 };
 
 // The one dialog of the program; it points at the object from the start of its construction.

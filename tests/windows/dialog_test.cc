@@ -605,14 +605,19 @@ TEST_F(DialogTest, LargeFileKeepsTheWindowAnsweringWithInputBlocked) {
   dialog.Edit1.SetText(out.path());
   Select(dialog, {0});
   const HWND selectAll = dialog.Button2.Handle();
+  const HWND start = dialog.OKBtn.Handle();
   std::vector<int> bars;
   ResponsivenessProbe probe(
       dialog.Handle(),
-      [selectAll](int answered) {
-        // Well inside the file, the user clicks select all, which would select SMALL.
+      [selectAll, start](int answered) {
+        // Well inside the file, the user clicks select all, which would select SMALL, and
+        // another program sends a click to the start button, which would start a second run
+        // over BIG inside the first.
         if (answered != 3) return;
         PostMessageA(selectAll, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
         PostMessageA(selectAll, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+        DWORD_PTR result = 0;
+        SendMessageTimeoutA(start, BM_CLICK, 0, 0, SMTO_NORMAL, 5000, &result);
       },
       [&] { bars.push_back(dialog.ProgressBar1.Position()); });
   dialog.OKBtnClick(dialog.OKBtn);
