@@ -7,14 +7,14 @@
 #include <string>
 #include <string_view>
 
+#include "platform/path_text.h"
+
 enum class LineEncoding { Utf8, Cp932 };
 
-// The encoding of the program's lines, as platform::WriteConsoleText takes them.
-#ifdef _WIN32
-inline constexpr LineEncoding kLineEncoding = LineEncoding::Cp932;
-#else
-inline constexpr LineEncoding kLineEncoding = LineEncoding::Utf8;
-#endif
+// The encoding of the program's lines, as platform::WriteConsoleText takes them: the ANSI
+// code page where paths are Windows paths, UTF-8 elsewhere.
+inline constexpr LineEncoding kLineEncoding =
+    platform::kNativePathStyle == platform::PathStyle::Windows ? LineEncoding::Cp932 : LineEncoding::Utf8;
 
 // name as a line may show it: every control byte (0x00-0x1F, 0x7F) and every byte that is not
 // part of a whole character of encoding becomes "\xNN" (two uppercase hexadecimal digits); all
