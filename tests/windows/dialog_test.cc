@@ -595,6 +595,41 @@ TEST_F(DialogTest, DroppedFilesAndFoldersAreTakenAsNamedFilesAndTheDropReleased)
   EXPECT_TRUE(IsWindowVisible(dialog.Handle()));
 }
 
+// A drop during a run waits for the run's end, even when a box of the run lets the queued
+// messages through, as MessageBoxA's own loop does: the run keeps the list and folder it began
+// with, and drops are taken in the order they came.
+TEST_F(DialogTest, DropsDuringARunAreTakenInOrderWhenTheRunEnds) {
+  TempFolder first;
+  Log(first, "F.$S$");
+  TempFolder last;
+  Log(last, "L.$S$");
+  Log(logs, "A.$S$");
+  Log(logs, "B.$S$");
+  const HDROP early = MakeDrop({first / "F.$S$"});
+  const HDROP late = MakeDrop({last / "L.$S$"});
+  application.SetMessageBoxFunction([&](HWND owner, const std::string& text, const std::string&, UINT flags) {
+    shown.push_back(text);
+    application.ProcessMessages();
+    // Dropped while the second file's question is up, so it is still queued when the run ends.
+    if (shown.size() == 4) PostMessageA(owner, WM_DROPFILES, reinterpret_cast<WPARAM>(late), 0);
+    return flags == MB_OKCANCEL ? IDCANCEL : IDOK;
+  });
+  TOKRightDlg& dialog = Create();
+  dialog.Edit10.SetText("wrong");
+  dialog.Edit1.SetText(out.path());
+  Select(dialog, {0, 1});
+  PostMessageA(dialog.Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(early), 0);
+  dialog.OKBtnClick(dialog.OKBtn);
+  EXPECT_EQ(shown, (std::vector<std::string>{kWrongPasswordText, kAbortQuestionText,
+                                             kWrongPasswordText, kAbortQuestionText}));
+  EXPECT_EQ(dialog.DirectoryListBox1.Folder(), first.path());
+  EXPECT_EQ(GlobalSize(early), 0u) << "the drop taken during the run was not released";
+  EXPECT_FALSE(CloseRequested());
+  EXPECT_EQ(dialog.DirectoryListBox1.Folder(), last.path());
+  EXPECT_EQ(ItemTexts(dialog.FileListBox1), std::vector<std::string>{"L.$S$"});
+  EXPECT_EQ(GlobalSize(late), 0u);
+}
+
 // A file that takes seconds: the window answers the system and paints all along, while
 // input stays blocked and the bar moves only within the file's pass.
 TEST_F(DialogTest, LargeFileKeepsTheWindowAnsweringWithInputBlocked) {
