@@ -630,6 +630,29 @@ TEST_F(DialogTest, DropsDuringARunAreTakenInOrderWhenTheRunEnds) {
   EXPECT_EQ(GlobalSize(late), 0u);
 }
 
+// A click that came while the thread was busy between two reports (an output forced to the
+// disk, a file that failed its password test) must not act inside a box of the run either,
+// whose loop dispatches what is queued.
+TEST_F(DialogTest, ClickQueuedDuringARunIsDroppedBeforeTheRunsBoxes) {
+  Log(logs, "A.$S$");
+  Log(logs, "B.$S$");
+  application.SetMessageBoxFunction([&](HWND, const std::string& text, const std::string&, UINT flags) {
+    shown.push_back(text);
+    application.ProcessMessages();
+    return flags == MB_OKCANCEL ? IDCANCEL : IDOK;
+  });
+  TOKRightDlg& dialog = Create();
+  dialog.Edit10.SetText("wrong");
+  dialog.Edit1.SetText(out.path());
+  Select(dialog, {0});
+  PostMessageA(dialog.Button2.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  PostMessageA(dialog.Button2.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  dialog.OKBtnClick(dialog.OKBtn);
+  EXPECT_EQ(shown, (std::vector<std::string>{kWrongPasswordText, kAbortQuestionText}));
+  EXPECT_FALSE(CloseRequested());
+  EXPECT_FALSE(dialog.FileListBox1.ItemSelected(1));
+}
+
 // A file that takes seconds: the window answers the system and paints all along, while
 // input stays blocked and the bar moves only within the file's pass.
 TEST_F(DialogTest, LargeFileKeepsTheWindowAnsweringWithInputBlocked) {
