@@ -140,6 +140,18 @@ class DialogTest : public FrameworkTest {
     return cipher;
   }
 
+  // Boxes that dispatch what is queued, as MessageBoxA's own loop does, then call then with
+  // their owner; every question is answered Cancel.
+  void DispatchQueuedInBoxes(std::function<void(HWND owner)> then = nullptr) {
+    application.SetMessageBoxFunction(
+        [this, then](HWND owner, const std::string& text, const std::string&, UINT flags) {
+          shown.push_back(text);
+          application.ProcessMessages();
+          if (then) then(owner);
+          return flags == MB_OKCANCEL ? IDCANCEL : IDOK;
+        });
+  }
+
   bool CloseRequested() {
     application.ProcessMessages();
     return application.Terminated();
@@ -607,12 +619,9 @@ TEST_F(DialogTest, DropsDuringARunAreTakenInOrderWhenTheRunEnds) {
   Log(logs, "B.$S$");
   const HDROP early = MakeDrop({first / "F.$S$"});
   const HDROP late = MakeDrop({last / "L.$S$"});
-  application.SetMessageBoxFunction([&](HWND owner, const std::string& text, const std::string&, UINT flags) {
-    shown.push_back(text);
-    application.ProcessMessages();
+  DispatchQueuedInBoxes([&](HWND owner) {
     // Dropped while the second file's question is up, so it is still queued when the run ends.
     if (shown.size() == 4) PostMessageA(owner, WM_DROPFILES, reinterpret_cast<WPARAM>(late), 0);
-    return flags == MB_OKCANCEL ? IDCANCEL : IDOK;
   });
   TOKRightDlg& dialog = Create();
   dialog.Edit10.SetText("wrong");
@@ -636,11 +645,7 @@ TEST_F(DialogTest, DropsDuringARunAreTakenInOrderWhenTheRunEnds) {
 TEST_F(DialogTest, ClickQueuedDuringARunIsDroppedBeforeTheRunsBoxes) {
   Log(logs, "A.$S$");
   Log(logs, "B.$S$");
-  application.SetMessageBoxFunction([&](HWND, const std::string& text, const std::string&, UINT flags) {
-    shown.push_back(text);
-    application.ProcessMessages();
-    return flags == MB_OKCANCEL ? IDCANCEL : IDOK;
-  });
+  DispatchQueuedInBoxes();
   TOKRightDlg& dialog = Create();
   dialog.Edit10.SetText("wrong");
   dialog.Edit1.SetText(out.path());
