@@ -27,7 +27,14 @@ class RunningMark {
 
 void TOKRightDlg::OKBtnClick(TObject&) {
   if (running_) return;
-  const RunningMark mark(running_);
+  {
+    const RunningMark mark(running_);
+    Run();
+  }
+  TakeHeldDrops();
+}
+
+void TOKRightDlg::Run() {
   if (Edit1.Text().empty()) {
     Owner().ShowMessageBox(Handle(), kNoOutputFolderText, kMessageTitle, MB_OK);
     OKBtn.SetFocus();

@@ -55,11 +55,25 @@ LRESULT TOKRightDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void TOKRightDlg::FilesDropped(HDROP drop) {
   const DropHandle dropped(drop);
+  if (running_) {
+    heldDrops_.push_back(dropped.Paths());
+    return;
+  }
+  TakeDroppedPaths(dropped.Paths());
+}
+
+void TOKRightDlg::TakeDroppedPaths(const std::vector<std::string>& paths) {
   // At start-up a path that cannot be resolved ends the program with the error box; here
   // the user only let go of the wrong item, so the box is shown and the dialog stays.
   try {
-    TakeFiles(dropped.Paths());
+    TakeFiles(paths);
   } catch (...) {
     Owner().ShowStartupError(std::current_exception());
   }
+}
+
+void TOKRightDlg::TakeHeldDrops() {
+  std::vector<std::vector<std::string>> held;
+  held.swap(heldDrops_);
+  for (const std::vector<std::string>& paths : held) TakeDroppedPaths(paths);
 }

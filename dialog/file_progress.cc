@@ -46,6 +46,9 @@ void PaintAndDropInput() {
 void FileProgress::Begin(int target) {
   start_ = bar_.Position();
   target_ = target;
+  // Input that came after the last file's last report (while its output was forced to the
+  // disk, say) would otherwise act in the next box of the run, whose loop dispatches it.
+  PaintAndDropInput();
 }
 
 void FileProgress::Report(uint64_t done, uint64_t total) {

@@ -23,7 +23,8 @@ class FileProgress {
   FileProgress(const FileProgress&) = delete;
   FileProgress& operator=(const FileProgress&) = delete;
 
-  // The next file's pass starts from the bar as it is and ends with the bar at target.
+  // The next file's pass starts from the bar as it is and ends with the bar at target;
+  // PaintAndDropInput.
   void Begin(int target);
   // A progress report of that file: moves the bar, then PaintAndDropInput.
   void Report(uint64_t done, uint64_t total);

@@ -82,8 +82,13 @@ class TOKRightDlg : public TForm, private DecodeHost {
   // directory list cannot enter the folder.
   void TakeFiles(const std::vector<std::string>& paths);
   // Files and folders dropped from the shell, taken as the command line's are; a path that
-  // cannot be resolved is reported as at start-up, and the dialog stays open.
+  // cannot be resolved is reported as at start-up, and the dialog stays open. During a run
+  // they are held until it ends.
   void FilesDropped(HDROP drop);
+  void TakeDroppedPaths(const std::vector<std::string>& paths);
+  void TakeHeldDrops();
+  // The run itself, which OKBtnClick starts unless one goes on.
+  void Run();
   // The bar after the pass over item index: grows with the list, never below step, never
   // above 100.
   static int ProgressAfterPass(int index, int count, int step);
@@ -102,6 +107,9 @@ class TOKRightDlg : public TForm, private DecodeHost {
   // Set while the start button's run goes on: the run looks at the queue, and a click that
   // another program sends meanwhile must not start a second run inside the first.
   bool running_ = false;
+  // The paths of drops that a box of the run let through (its loop dispatches what is queued):
+  // the run walks the list and folder it began with, so they wait, in the order they came.
+  std::vector<std::vector<std::string>> heldDrops_;
 };
 
 // The one dialog of the program; it points at the object from the start of its construction.

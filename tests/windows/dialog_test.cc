@@ -140,6 +140,18 @@ class DialogTest : public FrameworkTest {
     return cipher;
   }
 
+  // Boxes that dispatch what is queued, as MessageBoxA's own loop does, then call then with
+  // their owner; every question is answered Cancel.
+  void DispatchQueuedInBoxes(std::function<void(HWND owner)> then = nullptr) {
+    application.SetMessageBoxFunction(
+        [this, then](HWND owner, const std::string& text, const std::string&, UINT flags) {
+          shown.push_back(text);
+          application.ProcessMessages();
+          if (then) then(owner);
+          return flags == MB_OKCANCEL ? IDCANCEL : IDOK;
+        });
+  }
+
   bool CloseRequested() {
     application.ProcessMessages();
     return application.Terminated();
@@ -593,6 +605,57 @@ TEST_F(DialogTest, DroppedFilesAndFoldersAreTakenAsNamedFilesAndTheDropReleased)
   }
   EXPECT_FALSE(CloseRequested());
   EXPECT_TRUE(IsWindowVisible(dialog.Handle()));
+}
+
+// A drop during a run waits for the run's end, even when a box of the run lets the queued
+// messages through, as MessageBoxA's own loop does: the run keeps the list and folder it began
+// with, and drops are taken in the order they came.
+TEST_F(DialogTest, DropsDuringARunAreTakenInOrderWhenTheRunEnds) {
+  TempFolder first;
+  Log(first, "F.$S$");
+  TempFolder last;
+  Log(last, "L.$S$");
+  Log(logs, "A.$S$");
+  Log(logs, "B.$S$");
+  const HDROP early = MakeDrop({first / "F.$S$"});
+  const HDROP late = MakeDrop({last / "L.$S$"});
+  DispatchQueuedInBoxes([&](HWND owner) {
+    // Dropped while the second file's question is up, so it is still queued when the run ends.
+    if (shown.size() == 4) PostMessageA(owner, WM_DROPFILES, reinterpret_cast<WPARAM>(late), 0);
+  });
+  TOKRightDlg& dialog = Create();
+  dialog.Edit10.SetText("wrong");
+  dialog.Edit1.SetText(out.path());
+  Select(dialog, {0, 1});
+  PostMessageA(dialog.Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(early), 0);
+  dialog.OKBtnClick(dialog.OKBtn);
+  EXPECT_EQ(shown, (std::vector<std::string>{kWrongPasswordText, kAbortQuestionText,
+                                             kWrongPasswordText, kAbortQuestionText}));
+  EXPECT_EQ(dialog.DirectoryListBox1.Folder(), first.path());
+  EXPECT_EQ(GlobalSize(early), 0u) << "the drop taken during the run was not released";
+  EXPECT_FALSE(CloseRequested());
+  EXPECT_EQ(dialog.DirectoryListBox1.Folder(), last.path());
+  EXPECT_EQ(ItemTexts(dialog.FileListBox1), std::vector<std::string>{"L.$S$"});
+  EXPECT_EQ(GlobalSize(late), 0u);
+}
+
+// A click that came while the thread was busy between two reports (an output forced to the
+// disk, a file that failed its password test) must not act inside a box of the run either,
+// whose loop dispatches what is queued.
+TEST_F(DialogTest, ClickQueuedDuringARunIsDroppedBeforeTheRunsBoxes) {
+  Log(logs, "A.$S$");
+  Log(logs, "B.$S$");
+  DispatchQueuedInBoxes();
+  TOKRightDlg& dialog = Create();
+  dialog.Edit10.SetText("wrong");
+  dialog.Edit1.SetText(out.path());
+  Select(dialog, {0});
+  PostMessageA(dialog.Button2.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  PostMessageA(dialog.Button2.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  dialog.OKBtnClick(dialog.OKBtn);
+  EXPECT_EQ(shown, (std::vector<std::string>{kWrongPasswordText, kAbortQuestionText}));
+  EXPECT_FALSE(CloseRequested());
+  EXPECT_FALSE(dialog.FileListBox1.ItemSelected(1));
 }
 
 // A file that takes seconds: the window answers the system and paints all along, while
