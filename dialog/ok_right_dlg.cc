@@ -146,16 +146,23 @@ void TOKRightDlg::TakeOutputFolderFromDesktop() {
   if (SHGetPathFromIDListA(list.Get(), path)) Edit1.SetText(path);
 }
 
+// During a run the buttons act only on clicks that another program sends (the run answers
+// sent messages so as not to look hung, and drops the user's input): they are ignored.
 void TOKRightDlg::Button1Click(TObject&) {
+  if (running_) return;
   std::string folder;
   if (PickFolder(kPickFolderCaption, L"", folder, TBrowseOptions{boNewDialogStyle}, nullptr)) {
     Edit1.SetText(folder);
   }
 }
 
-void TOKRightDlg::Button2Click(TObject&) { FileListBox1.SelectAllItems(); }
+void TOKRightDlg::Button2Click(TObject&) {
+  if (!running_) FileListBox1.SelectAllItems();
+}
 
-void TOKRightDlg::CancelBtnClick(TObject&) { Close(); }
+void TOKRightDlg::CancelBtnClick(TObject&) {
+  if (!running_) Close();
+}
 
 void TOKRightDlg::ApplicationEvents1Exception(TObject*, const Exception& E) {
   if (lstrcmpiA(E.ClassName(), "EInOutError") == 0) TakeIOResult();

@@ -674,13 +674,14 @@ TEST_F(DialogTest, LargeFileKeepsTheWindowAnsweringWithInputBlocked) {
       dialog.Handle(),
       [selectAll, start](int answered) {
         // Well inside the file, the user clicks select all, which would select SMALL, and
-        // another program sends a click to the start button, which would start a second run
-        // over BIG inside the first.
+        // another program sends clicks to the start button, which would start a second run
+        // over BIG inside the first, and to select all.
         if (answered != 3) return;
         PostMessageA(selectAll, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
         PostMessageA(selectAll, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
         DWORD_PTR result = 0;
         SendMessageTimeoutA(start, BM_CLICK, 0, 0, SMTO_NORMAL, 5000, &result);
+        SendMessageTimeoutA(selectAll, BM_CLICK, 0, 0, SMTO_NORMAL, 5000, &result);
       },
       [&] { bars.push_back(dialog.ProgressBar1.Position()); });
   dialog.OKBtnClick(dialog.OKBtn);
