@@ -6,9 +6,9 @@
 #include <string>
 #include <utility>
 
-#include "platform/directory.h"
 #include "platform/fault_injection.h"
 #include "platform/held_output.h"
+#include "platform/path_text.h"
 #include "platform/posix_calls.h"
 
 namespace platform {
@@ -105,7 +105,7 @@ Result<HeldOutput> HeldOutput::Create(const std::string& finalPath, const File& 
 
 SystemError HeldOutput::ProbeFolder(const std::string& folder) {
   HeldOutput probe;
-  probe.finalPath_ = JoinPath(folder, kProbeName);
+  probe.finalPath_ = PathInFolder(folder, kProbeName);
   return probe.OpenBeside();
 }
 

@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
-#include "platform/directory.h"
 #include "platform/fault_injection.h"
 #include "platform/held_output.h"
+#include "platform/path_text.h"
 #include "platform/retry_win.h"
 
 namespace platform {
@@ -136,7 +136,7 @@ Result<HeldOutput> HeldOutput::Create(const std::string& finalPath, const File&)
 SystemError HeldOutput::ProbeFolder(const std::string& folder) {
   std::string path;
   // Created to be deleted when its handle closes, which it does here at once.
-  return CreateBeside(JoinPath(folder, kProbeName), FILE_FLAG_DELETE_ON_CLOSE, path).error;
+  return CreateBeside(PathInFolder(folder, kProbeName), FILE_FLAG_DELETE_ON_CLOSE, path).error;
 }
 
 // Gives a copy of source (whole and flushed) the name finalPath, for file systems without hard
