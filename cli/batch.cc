@@ -93,7 +93,7 @@ void Report(const BatchJob& job, const std::string& input, const FileOutcome& ou
     job.sink.Error(messages::FileFailed(input, outcome.outputPath, result));
     return;
   }
-  if (result.inputGrew) {
+  if (result.inputChanged) {
     job.sink.Error(messages::InputChangedWhileRead(input));
     return;
   }
@@ -181,7 +181,7 @@ std::string DefaultOutputFolder(std::string_view inputPath) {
 int ExitCodeFor(const DecryptResult& result) {
   switch (result.status) {
     case DecryptStatus::Done:
-      return result.inputDeleteFailed || result.inputGrew ? kExitFailure : kExitSuccess;
+      return result.inputDeleteFailed || result.inputChanged ? kExitFailure : kExitSuccess;
     case DecryptStatus::WrongPassword:
       return kExitWrongPassword;
     case DecryptStatus::InputMissing:

@@ -104,9 +104,9 @@ DecryptResult DecryptOpenedLogFile(const BlowfishContext& key, File& input,
                                    const std::string& inputPath, const std::string& outputPath,
                                    const DecryptOptions& options, File* outputStream) {
   // The size of the file held open, not of whatever the name meant a moment before.
-  const auto sized = input.Size();
-  if (!sized) return Failure(DecryptStatus::InputUnreadable, sized.error);
-  const uint64_t size = *sized.value;
+  const auto opened = input.Version();
+  if (!opened) return Failure(DecryptStatus::InputUnreadable, opened.error);
+  const uint64_t size = opened.value->size;
   if (size == 0) return Failure(DecryptStatus::InputEmpty);
 
   // The output is created before block 0 is read: held and invisible, it vanishes by itself
@@ -167,11 +167,13 @@ DecryptResult DecryptOpenedLogFile(const BlowfishContext& key, File& input,
       return result;
     }
   }
-  // Another program may have appended to the input meanwhile (nothing stops it on POSIX): the
-  // output is whole for what was read, but the input holds more and must stay.
-  const auto sizeNow = input.Size();
-  if (!sizeNow || *sizeNow.value != result.bytesRead) {
-    result.inputGrew = true;
+  // Another program may have written to the input meanwhile (nothing stops it on POSIX): the
+  // output is whole for what was read, but the input holds more, or other bytes ("cp" over it
+  // rewrites it in place, to the same size), and must stay.
+  const auto now = input.Version();
+  if (!now || now.value->size != result.bytesRead ||
+      now.value->lastWrite != opened.value->lastWrite) {
+    result.inputChanged = true;
     return result;
   }
   // Deleted while still held: closed first, the input could be opened by another decoder,

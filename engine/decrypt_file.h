@@ -58,8 +58,8 @@ struct DecryptResult {
   DecryptStatus status = DecryptStatus::Done;
   platform::SystemError error = 0;    // the system's code at the failure site, if any
   bool inputDeleteFailed = false;     // Done, but the input could not be deleted
-  bool inputGrew = false;             // Done for what was read, but the input grew meanwhile
-                                      // and was kept
+  bool inputChanged = false;          // Done for what was read, but the input was written to
+                                      // meanwhile and was kept
   platform::SystemError deleteError = 0;
   uint64_t bytesWritten = 0;
   uint64_t bytesRead = 0;             // of the input, decrypted

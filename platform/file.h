@@ -33,6 +33,15 @@ struct FileIdentity {
 };
 std::optional<FileIdentity> IdentityOfPath(const std::string& path);
 
+// What every write to a file changes: its size or its last write time (nanoseconds on POSIX,
+// the file time's 100-nanosecond units on Windows). A file rewritten in place to the same size
+// differs from what it was in the time alone.
+struct FileVersion {
+  uint64_t size = 0;
+  uint64_t lastWrite = 0;
+  friend bool operator==(const FileVersion&, const FileVersion&) = default;
+};
+
 template <typename T>
 struct Result {
   std::optional<T> value;
@@ -70,8 +79,9 @@ class File {
   // Forces written data to the disk (FlushFileBuffers / fsync).
   SystemError Flush();
   std::optional<FileIdentity> Identity() const;
-  // The open file's size now, whatever its name has come to mean since it was opened.
-  Result<uint64_t> Size() const;
+  // The open file's size and last write time now, whatever its name has come to mean since
+  // it was opened.
+  Result<FileVersion> Version() const;
   // Deletes the file this object holds open from path, its name, before letting it go, so
   // that no other program can open it in between. POSIX unlinks path once it still names
   // this file; Windows marks the handle for deletion, or deletes by name after closing

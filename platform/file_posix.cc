@@ -138,10 +138,12 @@ std::optional<FileIdentity> File::Identity() const {
   return FileIdentity{static_cast<uint64_t>(status.st_dev), static_cast<uint64_t>(status.st_ino)};
 }
 
-Result<uint64_t> File::Size() const {
+Result<FileVersion> File::Version() const {
   struct stat status {};
   if (fstat(descriptor_, &status) != 0) return {std::nullopt, LastError()};
-  return {static_cast<uint64_t>(status.st_size), 0};
+  const auto lastWrite = static_cast<uint64_t>(status.st_mtim.tv_sec) * 1000000000u +
+                         static_cast<uint64_t>(status.st_mtim.tv_nsec);
+  return {FileVersion{static_cast<uint64_t>(status.st_size), lastWrite}, 0};
 }
 
 SystemError File::DeleteWhileOpen(const std::string& path) {

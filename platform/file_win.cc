@@ -176,10 +176,13 @@ std::optional<FileIdentity> File::Identity() const {
   return IdentityFrom(info);
 }
 
-Result<uint64_t> File::Size() const {
-  LARGE_INTEGER size{};
-  if (!GetFileSizeEx(handle_, &size)) return {std::nullopt, LastError()};
-  return {static_cast<uint64_t>(size.QuadPart), 0};
+Result<FileVersion> File::Version() const {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(handle_, &info)) return {std::nullopt, LastError()};
+  const uint64_t size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  const uint64_t lastWrite = (static_cast<uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) |
+                             info.ftLastWriteTime.dwLowDateTime;
+  return {FileVersion{size, lastWrite}, 0};
 }
 
 SystemError File::DeleteWhileOpen(const std::string& path) {
