@@ -68,11 +68,12 @@ OutputMode OutputModeFor(RunMode mode) {
   return OutputMode::File;
 }
 
-DecryptOptions DecryptOptionsFor(const BatchJob& job, const std::string& input) {
+DecryptOptions DecryptOptionsFor(const BatchJob& job, const PlannedFile& file) {
   const Options& options = job.options;
+  const std::string& input = file.input;
   DecryptOptions decrypt;
   decrypt.mode = OutputModeFor(options.mode);
-  decrypt.replaceExisting = options.replaceExisting;
+  decrypt.replaceExisting = options.replaceExisting && file.outputExisted;
   decrypt.deleteInput = options.mode == RunMode::Decrypt && !options.keepInputs;
   decrypt.syncToDisk = options.syncToDisk;
   decrypt.workers = job.threadsPerFile;
@@ -196,7 +197,8 @@ int ExitCodeFor(const DecryptResult& result) {
   return kExitFailure;
 }
 
-FileOutcome ProcessFile(const BatchJob& job, const std::string& input) {
+FileOutcome ProcessFile(const BatchJob& job, const PlannedFile& file) {
+  const std::string& input = file.input;
   FileOutcome outcome;
   if (job.options.mode == RunMode::Decrypt) {
     const std::string folder = job.options.outputFolder.value_or(DefaultOutputFolder(input));
@@ -205,7 +207,7 @@ FileOutcome ProcessFile(const BatchJob& job, const std::string& input) {
   {
     const PasswordKey key(job.password);
     outcome.result = DecryptLogFile(key.Context(), input, outcome.outputPath,
-                                    DecryptOptionsFor(job, input), job.standardOutput);
+                                    DecryptOptionsFor(job, file), job.standardOutput);
   }
   outcome.exitCode = ExitCodeFor(outcome.result);
   Report(job, input, outcome);
@@ -236,9 +238,9 @@ class LockedSink : public BatchSink {
   std::mutex mutex_;
 };
 
-BatchOutcome RunSequentially(const BatchJob& job, const std::vector<std::string>& inputs) {
+BatchOutcome RunSequentially(const BatchJob& job, const std::vector<PlannedFile>& inputs) {
   BatchOutcome batch;
-  for (const std::string& input : inputs) {
+  for (const PlannedFile& input : inputs) {
     if (job.interruptRequested && job.interruptRequested()) {
       batch.interrupted = true;
       break;
@@ -255,7 +257,7 @@ BatchOutcome RunSequentially(const BatchJob& job, const std::vector<std::string>
 
 // Workers take the next file until none is left or an interruption is asked for; a file in
 // progress then removes its own partial output, the others are left untouched.
-BatchOutcome RunInParallel(const BatchJob& job, const std::vector<std::string>& inputs,
+BatchOutcome RunInParallel(const BatchJob& job, const std::vector<PlannedFile>& inputs,
                            unsigned workers) {
   LockedSink sink(job.sink);
   const BatchJob shared{job.options,          job.password, job.standardOutput,

@@ -73,6 +73,14 @@ struct BatchJob {
   unsigned threadsPerFile = 1;               // workers that share one file's blocks
 };
 
+// A file of a planned run. "-f" replaces only an output that was there before the run: one
+// that appears meanwhile may be another output of this run under a name that the plan could not
+// know (an 8.3 short name is given when a file is made).
+struct PlannedFile {
+  std::string input;
+  bool outputExisted = false;
+};
+
 struct FileOutcome {
   DecryptResult result;
   std::string outputPath;  // empty unless RunMode::Decrypt
@@ -80,7 +88,7 @@ struct FileOutcome {
 };
 
 // Keys, decrypts and reports one file: the unit of work of the batch.
-FileOutcome ProcessFile(const BatchJob& job, const std::string& input);
+FileOutcome ProcessFile(const BatchJob& job, const PlannedFile& file);
 
 struct BatchOutcome {
   int exitCode = kExitSuccess;

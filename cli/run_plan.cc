@@ -3,6 +3,7 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <string>
 #include <tuple>
 
 #include "cli/messages.h"
@@ -12,33 +13,21 @@
 
 namespace {
 
-// What makes two output paths one file: their folder (by identity where it exists, else by its
-// text) and the name as the system compares it.
-using OutputKey = std::tuple<bool, uint64_t, uint64_t, std::string, std::string>;
+// What makes two output paths one file: an output already there is the file its name reaches,
+// whatever other name reaches it too (another letter case, an 8.3 short name); a new one is
+// its folder (by identity where it exists, else by its text) and its name as the system
+// compares it.
+enum class KeyKind { ExistingFile, InFolder, InFolderText };
+using OutputKey = std::tuple<KeyKind, uint64_t, uint64_t, std::string, std::string>;
 
-std::string NameAsCompared(std::string_view name) {
-  std::string compared(name);
-  if constexpr (platform::kNativePathStyle == platform::PathStyle::Windows) {
-    // Windows compares names without regard to letter case. On code page 932 only the ASCII
-    // letters have case, and the second byte of a double-byte character, which can look like
-    // a letter, is not one.
-    for (size_t i = 0; i < compared.size(); i += platform::CharacterLength(compared, i)) {
-      char& c = compared[i];
-      if (platform::CharacterLength(compared, i) == 1 && c >= 'a' && c <= 'z') {
-        c = static_cast<char>(c - 'a' + 'A');
-      }
-    }
-  }
-  return compared;
-}
-
-OutputKey KeyOf(const std::string& outputPath) {
+OutputKey KeyOf(const std::string& outputPath, const std::optional<platform::FileIdentity>& existing) {
+  if (existing) return {KeyKind::ExistingFile, existing->volume, existing->index, {}, {}};
   const std::string folder = platform::FolderOf(outputPath);
-  const std::string name = NameAsCompared(platform::LastName(outputPath));
+  const std::string name = platform::NameComparisonKey(std::string(platform::LastName(outputPath)));
   if (const auto identity = platform::IdentityOfPath(folder.empty() ? "." : folder)) {
-    return {true, identity->volume, identity->index, std::string(), name};
+    return {KeyKind::InFolder, identity->volume, identity->index, std::string(), name};
   }
-  return {false, 0, 0, folder, name};
+  return {KeyKind::InFolderText, 0, 0, folder, name};
 }
 
 }  // namespace
@@ -67,16 +56,19 @@ RunPlan PlanRun(const Options& options, const std::vector<std::string>& inputs, 
     }
   }
   if (options.mode != RunMode::Decrypt) {
-    plan.files = std::move(unique);
+    for (std::string& input : unique) plan.files.push_back({std::move(input), false});
     return plan;
   }
 
   std::vector<std::string> outputs;
+  std::vector<bool> existed;
   std::map<OutputKey, std::vector<size_t>> byOutput;
   for (size_t i = 0; i < unique.size(); ++i) {
     const std::string folder = options.outputFolder.value_or(DefaultOutputFolder(unique[i]));
     outputs.push_back(OutputPathFor(folder, unique[i]));
-    byOutput[KeyOf(outputs.back())].push_back(i);
+    const auto existing = platform::IdentityOfPath(outputs.back());
+    existed.push_back(existing.has_value());
+    byOutput[KeyOf(outputs.back(), existing)].push_back(i);
   }
   std::vector<bool> refused(unique.size(), false);
   for (const auto& [key, sharing] : byOutput) {
@@ -90,7 +82,7 @@ RunPlan PlanRun(const Options& options, const std::vector<std::string>& inputs, 
     plan.exitCode = kExitFailure;
   }
   for (size_t i = 0; i < unique.size(); ++i) {
-    if (!refused[i]) plan.files.push_back(unique[i]);
+    if (!refused[i]) plan.files.push_back({unique[i], existed[i]});
   }
   return plan;
 }

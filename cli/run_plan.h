@@ -11,13 +11,14 @@
 #include "cli/options.h"
 
 struct RunPlan {
-  std::vector<std::string> files;  // in the order given, each file once
+  std::vector<PlannedFile> files;  // in the order given, each file once
   int exitCode = kExitSuccess;     // kExitFailure when inputs were refused
 };
 
 // Plans a run over inputs. With RunMode::ToStandardOutput, a standard output that is one of
 // the inputs refuses the whole run, with one line. The same file under two names (one identity) is kept once, at its
 // first place. In RunMode::Decrypt, inputs whose outputs would be one file (the same folder
-// and a name that the system takes as the same: on Windows regardless of letter case) are all
-// refused, each with a line on sink naming another of them; their files are left as they are.
+// and a name that the system takes as the same: on Windows regardless of letter case; or one
+// existing file that both names reach) are all refused, each with a line on sink naming another
+// of them; their files are left as they are.
 RunPlan PlanRun(const Options& options, const std::vector<std::string>& inputs, BatchSink& sink);

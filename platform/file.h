@@ -33,6 +33,11 @@ struct FileIdentity {
 };
 std::optional<FileIdentity> IdentityOfPath(const std::string& path);
 
+// A key that two names in one folder share exactly when they name one file: POSIX takes the
+// bytes as they are; Windows compares without regard to case by the system's upper-case table,
+// which folds far more than the ASCII letters (full-width Latin, Greek, Cyrillic).
+std::string NameComparisonKey(const std::string& name);
+
 // What every write to a file changes: its size or its last write time (nanoseconds on POSIX,
 // the file time's 100-nanosecond units on Windows). A file rewritten in place to the same size
 // differs from what it was in the time alone.

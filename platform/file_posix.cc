@@ -48,6 +48,8 @@ std::optional<FileIdentity> IdentityOfPath(const std::string& path) {
   return FileIdentity{static_cast<uint64_t>(status.st_dev), static_cast<uint64_t>(status.st_ino)};
 }
 
+std::string NameComparisonKey(const std::string& name) { return name; }
+
 File::File(File&& other) noexcept
     : descriptor_(std::exchange(other.descriptor_, -1)), owned_(other.owned_) {}
 

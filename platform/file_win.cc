@@ -67,6 +67,21 @@ std::optional<FileIdentity> IdentityOfPath(const std::string& path) {
   return IdentityFrom(info);
 }
 
+std::string NameComparisonKey(const std::string& name) {
+  const int size = static_cast<int>(name.size());
+  const int count = MultiByteToWideChar(CP_ACP, 0, name.data(), size, nullptr, 0);
+  if (count <= 0) return name;
+  std::wstring wide(static_cast<size_t>(count), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, name.data(), size, wide.data(), count);
+  // Upper-casing keeps the length, one unit for one unit.
+  std::wstring upper(wide.size(), L'\0');
+  if (LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, wide.data(), count, upper.data(), count) != count) {
+    return name;
+  }
+  // A key only, never a name: the UTF-16 units' bytes as they lie in memory.
+  return std::string(reinterpret_cast<const char*>(upper.data()), upper.size() * sizeof(wchar_t));
+}
+
 File::File(File&& other) noexcept
     : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)),
       deleteAccess_(other.deleteAccess_),
