@@ -47,6 +47,10 @@ DecryptResult CopyDecrypted(const BlowfishContext& key, File& input, File& outpu
   uint64_t done = 0;
   for (;;) {
     if (const SystemError error = output.WriteAll(std::span(buffer.data(), plainCount))) {
+      // A write to a stream that an interruption ended is the interruption, not a failure.
+      if (options.progress && !options.progress(done, total)) {
+        return Failure(DecryptStatus::Interrupted);
+      }
       return Failure(DecryptStatus::OutputUnwritable, error);
     }
     result.bytesWritten += plainCount;

@@ -9,6 +9,7 @@
 
 #include "platform/console.h"
 #include "platform/interrupt.h"
+#include "platform/posix_calls.h"
 
 namespace platform {
 namespace {
@@ -17,13 +18,12 @@ int DescriptorOf(ConsoleStream stream) {
   return stream == ConsoleStream::Output ? STDOUT_FILENO : STDERR_FILENO;
 }
 
+// A line that cannot be written (standard error in a pipe nobody reads, after an interruption)
+// is dropped: it must never hold up the run or its end.
 void WriteAllTo(int descriptor, std::string_view text) {
   while (!text.empty()) {
-    const ssize_t written = write(descriptor, text.data(), text.size());
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return;
-    }
+    const ssize_t written = WriteUnlessInterrupted(descriptor, text.data(), text.size());
+    if (written < 0) return;
     text.remove_prefix(static_cast<size_t>(written));
   }
 }
@@ -72,7 +72,7 @@ class InterruptSignalsHeld {
   InterruptSignalsHeld() {
     sigset_t held;
     sigemptyset(&held);
-    for (const int number : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&held, number);
+    for (const int number : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaddset(&held, number);
     pthread_sigmask(SIG_BLOCK, &held, &previous_);
   }
   InterruptSignalsHeld(const InterruptSignalsHeld&) = delete;

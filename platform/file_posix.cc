@@ -115,8 +115,10 @@ Result<size_t> File::ReadAt(uint64_t offset, std::span<uint8_t> buffer) {
 }
 
 SystemError File::WriteAll(std::span<const uint8_t> data) {
+  // Standard output may be a pipe that nobody reads any more: an interruption must end the wait.
   return WriteFully(data, kLargestCall, ENOSPC, [&](const uint8_t* bytes, size_t count, size_t) {
-    return Transfer([&] { return write(descriptor_, bytes, count); });
+    const ssize_t written = WriteUnlessInterrupted(descriptor_, bytes, count);
+    return written < 0 ? CallOutcome{0, LastError()} : CallOutcome{static_cast<size_t>(written), 0};
   });
 }
 

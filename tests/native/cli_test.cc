@@ -835,19 +835,43 @@ TEST_P(VellunoraDecodeInterrupt, RemovesPartialOutputKeepsInputAndDiesOfTheSigna
   EXPECT_TRUE(ReadFileBytes(input) == cipher);
 }
 
-// A run waiting on a FIFO that nobody writes (here the password file) ends on a termination
-// request like any other run, and has touched nothing.
-TEST(VellunoraDecode, TerminationEndsARunWaitingOnAFifo) {
-  TempFolder folder;
-  const LogFile log = WriteLog(folder, "a.$S$");
-  const std::string fifo = folder / "password";
-  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  DecoderProcess decoder({{"-p", fifo, log.path}, {}, "", std::nullopt});
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  kill(decoder.pid(), SIGTERM);
-  const RunResult run = decoder.Wait();
-  EXPECT_EQ(run.signalNumber, SIGTERM) << run.err;
-  EXPECT_EQ(ReadFileBytes(log.path), log.cipher);
+// A run waiting on a FIFO that nobody writes (here the password file), or on a pipe that nobody
+// reads (standard output with -c; the test reads nothing until the program has ended), ends
+// on a termination request like any other run, and has touched nothing.
+TEST(VellunoraDecode, TerminationEndsARunWaitingOnAFifoOrAPipe) {
+  struct Case {
+    const char* what;
+    std::vector<std::string> options;  // before the log's path
+  };
+  const Case cases[] = {
+      {"a password file that is a FIFO", {"-p", "@password"}},
+      {"standard output that nobody reads", {"-c"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempFolder folder;
+    const LogFile log = WriteLog(folder, "a.$S$", 4 * 1024 * 1024);
+    const std::string fifo = folder / "password";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::vector<std::string> args;
+    for (const std::string& option : c.options) args.push_back(option[0] == '@' ? fifo : option);
+    args.push_back(log.path);
+    DecoderProcess decoder({args, {std::string("VELLUNORA_PASSWORD=") + kPassword}, "", std::nullopt});
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    kill(decoder.pid(), SIGTERM);
+    // Ended without anybody reading its output: looked at, not reaped, until it is.
+    siginfo_t ended{};
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (ended.si_pid == 0 && std::chrono::steady_clock::now() < deadline) {
+      waitid(P_PID, static_cast<id_t>(decoder.pid()), &ended, WEXITED | WNOHANG | WNOWAIT);
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_NE(ended.si_pid, 0) << "still running";
+    if (ended.si_pid == 0) kill(decoder.pid(), SIGKILL);
+    const RunResult run = decoder.Wait();
+    EXPECT_EQ(run.signalNumber, SIGTERM) << run.err;
+    EXPECT_EQ(ReadFileBytes(log.path), log.cipher);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, VellunoraDecodeInterrupt,
