@@ -9,7 +9,6 @@
 #include "cli/messages.h"
 #include "cli/run_plan.h"
 #include "engine/blowfish_blocks.h"
-#include "engine/key_text.h"
 #include "engine/output_path.h"
 #include "engine/system_resources.h"
 #include "platform/console.h"
@@ -204,11 +203,8 @@ FileOutcome ProcessFile(const BatchJob& job, const PlannedFile& file) {
     const std::string folder = job.options.outputFolder.value_or(DefaultOutputFolder(input));
     outcome.outputPath = OutputPathFor(folder, input);
   }
-  {
-    const PasswordKey key(job.password);
-    outcome.result = DecryptLogFile(key.Context(), input, outcome.outputPath,
-                                    DecryptOptionsFor(job, file), job.standardOutput);
-  }
+  outcome.result = DecryptLogFile(job.key, input, outcome.outputPath,
+                                  DecryptOptionsFor(job, file), job.standardOutput);
   outcome.exitCode = ExitCodeFor(outcome.result);
   Report(job, input, outcome);
   return outcome;
@@ -260,7 +256,7 @@ BatchOutcome RunSequentially(const BatchJob& job, const std::vector<PlannedFile>
 BatchOutcome RunInParallel(const BatchJob& job, const std::vector<PlannedFile>& inputs,
                            unsigned workers) {
   LockedSink sink(job.sink);
-  const BatchJob shared{job.options,          job.password, job.standardOutput,
+  const BatchJob shared{job.options,          job.key,      job.standardOutput,
                         job.interruptRequested, sink,         job.threadsPerFile};
   std::atomic<size_t> next{0};
   std::atomic<bool> interrupted{false};

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/options.h"
+#include "engine/blowfish.h"
 #include "engine/decrypt_file.h"
 #include "platform/file.h"
 
@@ -66,7 +67,9 @@ std::string DefaultOutputFolder(std::string_view inputPath);
 // Everything one file needs besides its path. A parallel run shares one among its workers.
 struct BatchJob {
   const Options& options;
-  std::string_view password;                 // code page 932 bytes
+  // Made once from the password, which is wiped then: the password's text is kept no longer
+  // than the key needs it, so no memory of the run holds it.
+  const BlowfishContext& key;
   platform::File* standardOutput = nullptr;  // with RunMode::ToStandardOutput
   std::function<bool()> interruptRequested;  // asked between buffers and between files
   BatchSink& sink;
@@ -87,7 +90,7 @@ struct FileOutcome {
   int exitCode = kExitSuccess;
 };
 
-// Keys, decrypts and reports one file: the unit of work of the batch.
+// Decrypts and reports one file: the unit of work of the batch.
 FileOutcome ProcessFile(const BatchJob& job, const PlannedFile& file);
 
 struct BatchOutcome {

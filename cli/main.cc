@@ -10,6 +10,7 @@
 #include "cli/options.h"
 #include "cli/output_folder.h"
 #include "cli/password.h"
+#include "engine/key_text.h"
 #include "platform/console.h"
 #include "platform/dll_search.h"
 #include "platform/interrupt.h"
@@ -37,15 +38,14 @@ int RunDecoder(const Options& options) {
     return kExitFailure;
   }
 
+  const PasswordKey key(password.password->view());
+  password.password.reset();
   platform::File standardOutput = platform::File::StandardOutput();
-  const BatchJob job{options, password.password->view(), &standardOutput,
-                     platform::InterruptRequested, sink};
+  const BatchJob job{options, key.Context(), &standardOutput, platform::InterruptRequested,
+                     sink};
   const BatchOutcome batch = RunBatch(job, inputs.files);
   sink.EndProgress();
-  if (batch.interrupted) {
-    password.password.reset();
-    platform::ExitForInterrupt();
-  }
+  if (batch.interrupted) platform::ExitForInterrupt();
   return std::max({batch.exitCode, inputs.exitCode, folder.exitCode});
 }
 

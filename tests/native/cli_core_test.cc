@@ -16,6 +16,7 @@
 #include "cli/options.h"
 #include "cli/password.h"
 #include "cli/shown_name.h"
+#include "engine/key_text.h"
 #include "engine/output_path.h"
 #include "tests/support/log_fixture.h"
 #include "tests/support/recording_sink.h"
@@ -229,8 +230,9 @@ struct BatchFixture {
   RecordingSink sink;
   std::function<bool()> interrupted = [] { return false; };
   std::vector<std::string> inputs;
+  const PasswordKey key{kPassword};
 
-  BatchJob Job() { return BatchJob{options, kPassword, nullptr, interrupted, sink}; }
+  BatchJob Job() { return BatchJob{options, key.Context(), nullptr, interrupted, sink}; }
 };
 
 TEST(RunBatch, InterruptionBetweenFilesLeavesTheRestUntouched) {

@@ -836,16 +836,19 @@ TEST_P(VellunoraDecodeInterrupt, RemovesPartialOutputKeepsInputAndDiesOfTheSigna
 }
 
 // A run waiting on a FIFO that nobody writes (here the password file), or on a pipe that nobody
-// reads (standard output with -c; the test reads nothing until the program has ended), ends
-// on a termination request like any other run, and has touched nothing.
+// reads (standard output with -c, or standard error full of -v lines from two workers; the test
+// reads nothing until the program has ended), ends on a termination request like any other
+// run, and has touched nothing it was not done with.
 TEST(VellunoraDecode, TerminationEndsARunWaitingOnAFifoOrAPipe) {
   struct Case {
     const char* what;
     std::vector<std::string> options;  // before the log's path
+    size_t namedBefore = 0;  // logs with long names, decrypted before it: lines enough to fill a pipe
   };
   const Case cases[] = {
       {"a password file that is a FIFO", {"-p", "@password"}},
       {"standard output that nobody reads", {"-c"}},
+      {"standard error that nobody reads, two workers", {"-v", "-k", "-j", "2"}, 400},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -855,6 +858,10 @@ TEST(VellunoraDecode, TerminationEndsARunWaitingOnAFifoOrAPipe) {
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     std::vector<std::string> args;
     for (const std::string& option : c.options) args.push_back(option[0] == '@' ? fifo : option);
+    for (size_t i = 0; i < c.namedBefore; ++i) {
+      const std::string name = std::to_string(1000 + i) + std::string(200, 'n') + ".$S$";
+      args.push_back(WriteLog(folder, name, 8).path);
+    }
     args.push_back(log.path);
     DecoderProcess decoder({args, {std::string("VELLUNORA_PASSWORD=") + kPassword}, "", std::nullopt});
     std::this_thread::sleep_for(std::chrono::milliseconds(300));

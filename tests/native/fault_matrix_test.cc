@@ -14,6 +14,7 @@
 #include "cli/messages.h"
 #include "dialog/dialog_texts.h"
 #include "dialog/policy/decode_file.h"
+#include "engine/key_text.h"
 #include "engine/output_path.h"
 #include "platform/fault_injection.h"
 #include "platform/file.h"
@@ -166,7 +167,8 @@ Observed RunCommandLine(const Cell& cell, FrontEnd frontEnd) {
   options.keepInputs = frontEnd == FrontEnd::CommandLineKeep;
   options.replaceExisting = frontEnd == FrontEnd::CommandLineForce;
   RecordingSink sink;
-  const BatchJob job{options, kPassword, nullptr, [] { return false; }, sink};
+  const PasswordKey key(kPassword);
+  const BatchJob job{options, key.Context(), nullptr, [] { return false; }, sink};
   const BatchOutcome outcome = RunBatch(job, {cell.input});
   return {{}, sink.errors, outcome.exitCode};
 }
