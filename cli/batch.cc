@@ -89,6 +89,10 @@ DecryptOptions DecryptOptionsFor(const BatchJob& job, const PlannedFile& file) {
 
 void Report(const BatchJob& job, const std::string& input, const FileOutcome& outcome) {
   const DecryptResult& result = outcome.result;
+  if (result.status == DecryptStatus::OutputExists && job.options.replaceExisting) {
+    job.sink.Error(messages::OutputAppearedDuringRun(input, outcome.outputPath));
+    return;
+  }
   if (result.status != DecryptStatus::Done) {
     job.sink.Error(messages::FileFailed(input, outcome.outputPath, result));
     return;
@@ -236,17 +240,24 @@ class LockedSink : public BatchSink {
 
 BatchOutcome RunSequentially(const BatchJob& job, const std::vector<PlannedFile>& inputs) {
   BatchOutcome batch;
-  for (const PlannedFile& input : inputs) {
+  for (size_t index = 0; index < inputs.size(); ++index) {
     if (job.interruptRequested && job.interruptRequested()) {
       batch.interrupted = true;
       break;
     }
-    const FileOutcome outcome = ProcessFile(job, input);
+    const FileOutcome outcome = ProcessFile(job, inputs[index]);
     if (outcome.result.status == DecryptStatus::Interrupted) {
       batch.interrupted = true;
       break;
     }
     batch.exitCode = std::max(batch.exitCode, outcome.exitCode);
+    if (job.options.mode == RunMode::ToStandardOutput &&
+        outcome.result.status == DecryptStatus::OutputUnwritable) {
+      if (const size_t left = inputs.size() - index - 1; left > 0) {
+        job.sink.Error(messages::FilesLeftForStandardOutput(left));
+      }
+      break;
+    }
   }
   return batch;
 }

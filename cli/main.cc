@@ -20,8 +20,12 @@ namespace {
 
 using platform::ConsoleStream;
 
-int RunDecoder(const Options& options) {
+int RunDecoder(const Options& options, const platform::StandardStreams& streams) {
   ConsoleSink sink;
+  if (options.mode == RunMode::ToStandardOutput && streams.outputWasClosed) {
+    sink.Error(messages::StandardOutputClosed());
+    return kExitFailure;
+  }
   const FolderCheck folder = CheckOutputFolder(options, sink);
   if (!folder.proceed) return folder.exitCode;
 
@@ -53,7 +57,7 @@ int RunDecoder(const Options& options) {
 
 int main(int argc, char** argv) {
   platform::SearchSystemFolderOnlyForDlls();
-  platform::PrepareCommandLineProcess();
+  const platform::StandardStreams streams = platform::PrepareCommandLineProcess();
   const ParsedCommandLine parsed =
       ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   switch (parsed.action) {
@@ -72,7 +76,7 @@ int main(int argc, char** argv) {
   // raise is the work around it (lists, messages). The outputs in progress are discarded on
   // the way out, and every input not done is left as it was.
   try {
-    return RunDecoder(parsed.options);
+    return RunDecoder(parsed.options, streams);
   } catch (const std::exception&) {
     platform::WriteConsoleText(ConsoleStream::Error, messages::kOutOfMemoryLine);
     return kExitFailure;

@@ -235,6 +235,20 @@ std::string InputNotDeleted(std::string_view input, platform::SystemError error)
       {ShownName(input), ": 復号しましたが、元のファイルを削除できません", Reason(error), "。"}));
 }
 
+std::string StandardOutputClosed() {
+  return Line("標準出力が閉じているため、-c で復号したものを書けません。");
+}
+
+std::string FilesLeftForStandardOutput(size_t count) {
+  return Line(Concat({"標準出力に書けないため、残りの ", std::to_string(count),
+                      " 個のファイルは処理しません。"}));
+}
+
+std::string OutputAppearedDuringRun(std::string_view input, std::string_view output) {
+  return Line(Concat({ShownName(input), ": ", kFailed, "出力ファイル ", ShownName(output),
+                      " は実行中に作られたため、置き換えません。"}));
+}
+
 std::string StandardOutputIsAnInput(std::string_view input) {
   return Line(Concat({ShownName(input), ": 標準出力がこの入力ファイルです。何も復号しません。"}));
 }

@@ -77,6 +77,14 @@ inline constexpr std::string_view kOutOfMemoryLine =
 std::string FileFailed(std::string_view input, std::string_view output,
                        const DecryptResult& result);
 std::string InputNotDeleted(std::string_view input, platform::SystemError error);
+// -c with standard output closed ("1>&-"): its bytes would go nowhere.
+std::string StandardOutputClosed();
+// Standard output (-c) took no more bytes: the files after the one that failed are left, as
+// their bytes would follow a gap in the stream.
+std::string FilesLeftForStandardOutput(size_t count);
+// With -f, an output that appeared while the run went on: it is not replaced, as it may be
+// another output of this run under another name.
+std::string OutputAppearedDuringRun(std::string_view input, std::string_view output);
 // Standard output (-c) is the input file itself: nothing is decrypted.
 std::string StandardOutputIsAnInput(std::string_view input);
 // input and other would write the same output: neither is decrypted.

@@ -8,6 +8,10 @@ namespace platform {
 // SIGPIPE is ignored, so that a reader of the messages going away costs no file its run (a
 // write then simply fails); the process is made undumpable and its core limit 0, so that no
 // core dump or other process's ptrace can read the password. Windows: nothing is needed.
-void PrepareCommandLineProcess();
+// Returns whether standard output was closed: what goes there now goes nowhere.
+struct StandardStreams {
+  bool outputWasClosed = false;
+};
+StandardStreams PrepareCommandLineProcess();
 
 }  // namespace platform

@@ -10,9 +10,11 @@
 
 namespace platform {
 
-void PrepareCommandLineProcess() {
+StandardStreams PrepareCommandLineProcess() {
+  StandardStreams streams;
   for (int stream = 0; stream <= 2; ++stream) {
     if (fcntl(stream, F_GETFD) != -1 || errno != EBADF) continue;
+    if (stream == STDOUT_FILENO) streams.outputWasClosed = true;
     // open() gives the lowest free number, which is this one.
     const int opened = open("/dev/null", O_RDWR);
     if (opened >= 0 && opened != stream) close(opened);
@@ -22,6 +24,7 @@ void PrepareCommandLineProcess() {
   (void)prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
   const rlimit noCore{0, 0};
   (void)setrlimit(RLIMIT_CORE, &noCore);
+  return streams;
 }
 
 }  // namespace platform

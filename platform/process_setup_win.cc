@@ -4,6 +4,6 @@ namespace platform {
 
 // Windows gives a console program no descriptor numbers to take over, no SIGPIPE and no core
 // dumps of its own accord.
-void PrepareCommandLineProcess() {}
+StandardStreams PrepareCommandLineProcess() { return {}; }
 
 }  // namespace platform

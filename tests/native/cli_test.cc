@@ -25,6 +25,7 @@
 
 #include "engine/blowfish_blocks.h"
 #include "tests/support/child_process_posix.h"
+#include "tests/support/fault_checks.h"
 #include "tests/support/log_fixture.h"
 #include "tests/support/temp_folder.h"
 
@@ -419,6 +420,49 @@ TEST(VellunoraDecode, StdoutOntoAnyInputRefusesTheRunBeforeWriting) {
   EXPECT_EQ(decoder.Wait().exitCode, 1);
   EXPECT_EQ(ReadFileBytes(second.path), second.cipher);
   EXPECT_EQ(ReadFileBytes(first.path), first.cipher);
+}
+
+// Standard output that takes no more bytes (a full disk, a reader that has gone as with
+// "| head -c 10") fails the file at hand once and leaves the files after it: their bytes would
+// follow a gap. Closed ("1>&-"), it refuses the run. Nothing is deleted with -c.
+TEST(VellunoraDecode, StdoutThatTakesNoMoreEndsTheRunAtTheFirstFailure) {
+  enum class Output { Full, Broken, Closed };
+  struct Case {
+    const char* what;
+    Output output;
+    std::vector<std::string> lines;  // what each line of standard error says, in order
+  };
+  const std::string left = "標準出力に書けないため、残りの 2 個のファイルは処理しません。";
+  const Case cases[] = {
+      {"a full disk", Output::Full, {": 復号に失敗しました。標準出力 に書けません", left}},
+      {"a reader that has gone", Output::Broken, {": 復号に失敗しました。標準出力 に書けません", left}},
+      {"closed", Output::Closed, {"標準出力が閉じているため、-c で復号したものを書けません。"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempFolder folder;
+    std::vector<LogFile> logs;
+    for (const char* name : {"1.$S$", "2.$S$", "3.$S$"}) logs.push_back(WriteLog(folder, name, 9000));
+    Pipe broken = MakePipe();
+    broken.read.Reset();
+    Descriptor full(open("/dev/full", O_WRONLY | O_CLOEXEC));
+    const int output = c.output == Output::Full     ? full.get()
+                       : c.output == Output::Broken ? broken.write.get()
+                                                    : kClosedStream;
+    TempFolder elsewhere;
+    const std::string errorPath = elsewhere / "err";
+    Descriptor error(open(errorPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    ChildProcess decoder({kDecoder, {"-c", logs[0].path, logs[1].path, logs[2].path},
+                          {"VELLUNORA_PASSWORD=" + std::string(kPassword), "LC_ALL=C.UTF-8"}, -1,
+                          output, error.get(), std::nullopt, nullptr});
+    EXPECT_EQ(decoder.Wait().exitCode, 1);
+    const std::vector<std::string> lines = SplitLines(Text(ReadFileBytes(errorPath)));
+    ASSERT_EQ(lines.size(), c.lines.size()) << testing::PrintToString(lines);
+    for (size_t i = 0; i < lines.size(); ++i) {
+      EXPECT_NE(lines[i].find(c.lines[i]), std::string::npos) << lines[i];
+    }
+    for (const LogFile& log : logs) EXPECT_EQ(ReadFileBytes(log.path), log.cipher);
+  }
 }
 
 TEST(VellunoraDecode, TestModeWritesAndDeletesNothing) {

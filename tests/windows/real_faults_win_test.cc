@@ -685,7 +685,7 @@ TEST(DecoderUnderWineFaults, InputsWhoseOutputsAreOneFileAreRefused) {
       {"Greek", "α.$S$", "Α.$S$", {"-f"}, "と同じ出力ファイル", 2},
       {"the short name of the first's output, -f -j 1", "LONGFILENAME.$S$",
        shortOutput.substr(0, shortOutput.size() - 4) + ".$S$",
-       {"-f", "-j", "1"}, "がすでにあります", 1},
+       {"-f", "-j", "1"}, "は実行中に作られたため、置き換えません。", 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
