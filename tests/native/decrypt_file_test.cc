@@ -3,7 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
+// std::chrono::hours comes with <filesystem>: <chrono> itself holds a "µs" that the Windows
+// build's code page 932 cannot encode.
 #include <filesystem>
 #include <fstream>
 #include <string>
