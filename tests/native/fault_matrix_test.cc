@@ -57,14 +57,20 @@ enum class Outcome {
 // Windows retries a refusal that another program's brief hold explains; POSIX has none.
 // Windows copies an output that cannot get its name as a hard link; POSIX links an unnamed
 // file, which a file system either supports from its creation or not at all.
+// A file system without POSIX permission bits (FAT) keeps its own; Windows has no bits to
+// refuse, and its seam fails the file right after the creation.
 #ifdef _WIN32
 constexpr Outcome kMomentaryRefusal = Outcome::OutputWhole;
 constexpr Outcome kLinksUnsupported = Outcome::OutputWhole;
+constexpr Outcome kBitsUnsupported = Outcome::InputKept;
 constexpr SystemError kNotSupported = 50;  // ERROR_NOT_SUPPORTED
+constexpr SystemError kNotImplemented = 1;  // ERROR_INVALID_FUNCTION
 #else
 constexpr Outcome kMomentaryRefusal = Outcome::InputKept;
 constexpr Outcome kLinksUnsupported = Outcome::InputKept;
+constexpr Outcome kBitsUnsupported = Outcome::OutputWhole;
 constexpr SystemError kNotSupported = 95;  // EOPNOTSUPP
+constexpr SystemError kNotImplemented = 38;  // ENOSYS, as a FUSE file system without chmod says
 #endif
 
 // Which runs reach the operation at all.
@@ -85,6 +91,7 @@ const Fault kFaults[] = {
     {"open input", Operation::Open, 1, kSharing, false, DecryptStatus::InputUnreadable, kMomentaryRefusal},
     {"create output", Operation::Create, 1, kAccessDenied, false, DecryptStatus::OutputUnwritable, Outcome::InputKept},
     {"protect the new output", Operation::Guard, 1, kAccessDenied, false, DecryptStatus::OutputUnwritable, Outcome::InputKept},
+    {"permission bits refused by the file system", Operation::Guard, 1, kNotImplemented, false, DecryptStatus::OutputUnwritable, kBitsUnsupported},
     {"allocate the file buffer", Operation::Allocate, 1, platform::kOutOfMemory, false, DecryptStatus::OutputUnwritable, Outcome::InputKept},
     {"allocate a worker's buffer", Operation::Allocate, 2, platform::kOutOfMemory, false, DecryptStatus::OutputUnwritable, Outcome::InputKept, Reached::WithWorkers},
     // The file is decrypted by the threads that did start, down to the calling thread alone.
