@@ -189,7 +189,13 @@ SystemError HeldOutput::Commit(bool sync, bool replaceExisting) {
     return NameThroughHandle(handle, finalPath_, replaceExisting, Naming::Link);
   });
   if (error != 0) {
-    if (!LinksUnsupported(error)) return error;
+    // Wine adds the name with link(), having first removed an older output that it replaces,
+    // and reports a file system without hard links (FAT, many FUSE and shared folders) as
+    // access denied. Access denied with no file under the final name is not an older output
+    // held or read-only: the copy is named in its place.
+    const bool denied =
+        error == ERROR_ACCESS_DENIED && QueryPathKind(finalPath_) == PathKind::Missing;
+    if (!LinksUnsupported(error) && !denied) return error;
     if (const SystemError copied = CommitCopy(file_, finalPath_, sync, replaceExisting)) {
       return copied;
     }

@@ -109,6 +109,9 @@ const Fault kFaults[] = {
     {"move to the final name", Operation::Move, 1, kWriteFault, false, DecryptStatus::OutputUnwritable, Outcome::InputKept},
     // Windows names the output by a hard link; a file system without them gets a copy.
     {"no hard links on the output's file system", Operation::Move, 1, kNotSupported, false, DecryptStatus::OutputUnwritable, kLinksUnsupported},
+    // As Wine refuses a hard link on FAT: with no file under the final name, a copy is named
+    // there; an older output there is taken for one held a moment, and the name retried.
+    {"name refused as access denied", Operation::Move, 1, kAccessDenied, false, DecryptStatus::OutputUnwritable, kMomentaryRefusal},
     {"delete input", Operation::Delete, 1, kAccessDenied, false, DecryptStatus::Done, Outcome::DeleteFailed},
 };
 
