@@ -36,8 +36,9 @@ mode_t UmaskAllows() {
 // Gives the output the input's permission bits, as gzip and xz do, or fewer where the umask
 // allows fewer. Where the output's group differs from the input's and cannot be made the
 // same, the group gets nothing, and others only what the input's group had as well: the
-// input's group may have been denied what others were allowed.
-SystemError MatchPermissions(int output, int input) {
+// input's group may have been denied what others were allowed. refused stands in for the
+// system's answer to the change of bits (the test seam), 0 for the real one.
+SystemError MatchPermissions(int output, int input, SystemError refused) {
   struct stat in {};
   struct stat out {};
   if (fstat(input, &in) != 0 || fstat(output, &out) != 0) return LastPosixError();
@@ -45,7 +46,13 @@ SystemError MatchPermissions(int output, int input) {
   if (out.st_gid != in.st_gid && fchown(output, static_cast<uid_t>(-1), in.st_gid) != 0) {
     mode = static_cast<mode_t>((mode & 0700) | (mode & 0007 & (mode >> 3)));
   }
-  return fchmod(output, mode) == 0 ? 0 : LastPosixError();
+  const SystemError error =
+      refused != 0 ? refused : fchmod(output, mode) == 0 ? 0 : LastPosixError();
+  // A file system without permission bits (FAT on a memory stick, many FUSE and shared
+  // folders) refuses any change to a file of the caller's own: there the mount decides who
+  // reads every file, this one included, and an output written anyway is what a user of such
+  // a file system gets from every other program.
+  return error == EPERM || error == ENOSYS || error == EOPNOTSUPP ? 0 : error;
 }
 
 SystemError LinkUnnamed(int descriptor, const std::string& path) {
@@ -96,9 +103,8 @@ Result<HeldOutput> HeldOutput::Create(const std::string& finalPath, const File& 
   HeldOutput output;
   output.finalPath_ = finalPath;
   if (const SystemError error = output.OpenBeside()) return {std::nullopt, error};
-  const auto injected = fault::Take(fault::Operation::Guard);
-  const SystemError matched =
-      injected ? injected.error : MatchPermissions(output.file_.descriptor_, source.descriptor_);
+  const SystemError matched = MatchPermissions(output.file_.descriptor_, source.descriptor_,
+                                               fault::Take(fault::Operation::Guard).error);
   if (matched != 0) return {std::nullopt, matched};
   return {std::move(output), 0};
 }

@@ -181,6 +181,12 @@ SystemError HeldOutput::Commit(bool sync, bool replaceExisting) {
   if (sync) {
     if (const SystemError error = file_.Flush()) return error;
   }
+  // Windows refuses to replace a read-only file; Wine's link() and rename() would not.
+  const DWORD older =
+      replaceExisting ? GetFileAttributesA(finalPath_.c_str()) : INVALID_FILE_ATTRIBUTES;
+  if (older != INVALID_FILE_ATTRIBUTES && (older & FILE_ATTRIBUTE_READONLY) != 0) {
+    return ERROR_ACCESS_DENIED;
+  }
   // The final name is added in one call and replaces an older output in the same call; the
   // temporary name goes when the handle closes. A run ended at any moment leaves the old state
   // or the new one. Retried while another program holds the older output for a moment.
@@ -189,7 +195,13 @@ SystemError HeldOutput::Commit(bool sync, bool replaceExisting) {
     return NameThroughHandle(handle, finalPath_, replaceExisting, Naming::Link);
   });
   if (error != 0) {
-    if (!LinksUnsupported(error)) return error;
+    // Wine adds the name with link(), having first removed an older output that it replaces,
+    // and reports a file system without hard links (FAT, many FUSE and shared folders) as
+    // access denied. Access denied with no file under the final name is not an older output
+    // held or read-only: the copy is named in its place.
+    const bool denied =
+        error == ERROR_ACCESS_DENIED && QueryPathKind(finalPath_) == PathKind::Missing;
+    if (!LinksUnsupported(error) && !denied) return error;
     if (const SystemError copied = CommitCopy(file_, finalPath_, sync, replaceExisting)) {
       return copied;
     }

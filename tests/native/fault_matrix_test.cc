@@ -58,14 +58,20 @@ enum class Outcome {
 // Windows retries a refusal that another program's brief hold explains; POSIX has none.
 // Windows copies an output that cannot get its name as a hard link; POSIX links an unnamed
 // file, which a file system either supports from its creation or not at all.
+// A file system without POSIX permission bits (FAT) keeps its own; Windows has no bits to
+// refuse, and its seam fails the file right after the creation.
 #ifdef _WIN32
 constexpr Outcome kMomentaryRefusal = Outcome::OutputWhole;
 constexpr Outcome kLinksUnsupported = Outcome::OutputWhole;
+constexpr Outcome kBitsUnsupported = Outcome::InputKept;
 constexpr SystemError kNotSupported = 50;  // ERROR_NOT_SUPPORTED
+constexpr SystemError kNotImplemented = 1;  // ERROR_INVALID_FUNCTION
 #else
 constexpr Outcome kMomentaryRefusal = Outcome::InputKept;
 constexpr Outcome kLinksUnsupported = Outcome::InputKept;
+constexpr Outcome kBitsUnsupported = Outcome::OutputWhole;
 constexpr SystemError kNotSupported = 95;  // EOPNOTSUPP
+constexpr SystemError kNotImplemented = 38;  // ENOSYS, as a FUSE file system without chmod says
 #endif
 
 // Which runs reach the operation at all.
@@ -86,6 +92,7 @@ const Fault kFaults[] = {
     {"open input", Operation::Open, 1, kSharing, false, DecryptStatus::InputUnreadable, kMomentaryRefusal},
     {"create output", Operation::Create, 1, kAccessDenied, false, DecryptStatus::OutputUnwritable, Outcome::InputKept},
     {"protect the new output", Operation::Guard, 1, kAccessDenied, false, DecryptStatus::OutputUnwritable, Outcome::InputKept},
+    {"permission bits refused by the file system", Operation::Guard, 1, kNotImplemented, false, DecryptStatus::OutputUnwritable, kBitsUnsupported},
     {"allocate the file buffer", Operation::Allocate, 1, platform::kOutOfMemory, false, DecryptStatus::OutputUnwritable, Outcome::InputKept},
     {"allocate a worker's buffer", Operation::Allocate, 2, platform::kOutOfMemory, false, DecryptStatus::OutputUnwritable, Outcome::InputKept, Reached::WithWorkers},
     // The file is decrypted by the threads that did start, down to the calling thread alone.
@@ -103,6 +110,9 @@ const Fault kFaults[] = {
     {"move to the final name", Operation::Move, 1, kWriteFault, false, DecryptStatus::OutputUnwritable, Outcome::InputKept},
     // Windows names the output by a hard link; a file system without them gets a copy.
     {"no hard links on the output's file system", Operation::Move, 1, kNotSupported, false, DecryptStatus::OutputUnwritable, kLinksUnsupported},
+    // As Wine refuses a hard link on FAT: with no file under the final name, a copy is named
+    // there; an older output there is taken for one held a moment, and the name retried.
+    {"name refused as access denied", Operation::Move, 1, kAccessDenied, false, DecryptStatus::OutputUnwritable, kMomentaryRefusal},
     {"delete input", Operation::Delete, 1, kAccessDenied, false, DecryptStatus::Done, Outcome::DeleteFailed},
 };
 

@@ -315,6 +315,14 @@ TEST(DecoderUnderWineFaults, UnopenableUndeletableOrUnwritableFilesAreReportedAn
        false,
        {1, "元のファイルを削除できません" + SystemText(ERROR_ACCESS_DENIED),
         After::InputAndOutput}},
+      {"older output read-only, -f",
+       temp,
+       temp,
+       [](Scene&, const LogFile& log) {
+         ASSERT_TRUE(SetFileAttributesA(log.output.c_str(), FILE_ATTRIBUTE_READONLY));
+       },
+       true,
+       {1, "に書けません" + SystemText(ERROR_ACCESS_DENIED), After::InputOnly}},
       {"output folder missing",
        temp,
        temp,
