@@ -20,15 +20,27 @@ namespace {
 enum class KeyKind { ExistingFile, InFolder, InFolderText };
 using OutputKey = std::tuple<KeyKind, uint64_t, uint64_t, std::string, std::string>;
 
-OutputKey KeyOf(const std::string& outputPath, const std::optional<platform::FileIdentity>& existing) {
-  if (existing) return {KeyKind::ExistingFile, existing->volume, existing->index, {}, {}};
-  const std::string folder = platform::FolderOf(outputPath);
-  const std::string name = platform::NameComparisonKey(std::string(platform::LastName(outputPath)));
-  if (const auto identity = platform::IdentityOfPath(folder.empty() ? "." : folder)) {
-    return {KeyKind::InFolder, identity->volume, identity->index, std::string(), name};
+// A look-up opens the file on Windows, which a run of many small files pays for each time:
+// each folder is looked up once.
+class OutputKeys {
+ public:
+  OutputKey KeyOf(const std::string& outputPath,
+                  const std::optional<platform::FileIdentity>& existing) {
+    if (existing) return {KeyKind::ExistingFile, existing->volume, existing->index, {}, {}};
+    const std::string folder = platform::FolderOf(outputPath);
+    const std::string name =
+        platform::NameComparisonKey(std::string(platform::LastName(outputPath)));
+    const auto [entry, added] = folders_.try_emplace(folder);
+    if (added) entry->second = platform::IdentityOfPath(folder.empty() ? "." : folder);
+    if (const auto& identity = entry->second) {
+      return {KeyKind::InFolder, identity->volume, identity->index, std::string(), name};
+    }
+    return {KeyKind::InFolderText, 0, 0, folder, name};
   }
-  return {KeyKind::InFolderText, 0, 0, folder, name};
-}
+
+ private:
+  std::map<std::string, std::optional<platform::FileIdentity>> folders_;
+};
 
 }  // namespace
 
@@ -63,12 +75,13 @@ RunPlan PlanRun(const Options& options, const std::vector<std::string>& inputs, 
   std::vector<std::string> outputs;
   std::vector<bool> existed;
   std::map<OutputKey, std::vector<size_t>> byOutput;
+  OutputKeys keys;
   for (size_t i = 0; i < unique.size(); ++i) {
     const std::string folder = options.outputFolder.value_or(DefaultOutputFolder(unique[i]));
     outputs.push_back(OutputPathFor(folder, unique[i]));
     const auto existing = platform::IdentityOfPath(outputs.back());
     existed.push_back(existing.has_value());
-    byOutput[KeyOf(outputs.back(), existing)].push_back(i);
+    byOutput[keys.KeyOf(outputs.back(), existing)].push_back(i);
   }
   std::vector<bool> refused(unique.size(), false);
   for (const auto& [key, sharing] : byOutput) {

@@ -143,12 +143,13 @@ DecryptResult DecryptOpenedLogFile(const BlowfishContext& key, File& input,
 
   // The output must never be the input under another name: replacing it would destroy the
   // only copy before the decryption is complete.
-  const auto inputIdentity = input.Identity();
-  const auto existingIdentity = platform::IdentityOfPath(outputPath);
-  if (existingIdentity && (!inputIdentity || *existingIdentity == *inputIdentity)) {
-    return Failure(DecryptStatus::OutputUnwritable);
+  if (const auto existingIdentity = platform::IdentityOfPath(outputPath)) {
+    const auto inputIdentity = input.Identity();
+    if (!inputIdentity || *existingIdentity == *inputIdentity) {
+      return Failure(DecryptStatus::OutputUnwritable);
+    }
+    if (!options.replaceExisting) return Failure(DecryptStatus::OutputExists);
   }
-  if (existingIdentity && !options.replaceExisting) return Failure(DecryptStatus::OutputExists);
 
   DecryptResult result =
       WorkersFor(options, size) > 1
