@@ -16,6 +16,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <chrono>
 #include <thread>
 #include <cstring>
@@ -667,6 +669,56 @@ TEST(VellunoraDecode, PasswordComesFromFileStandardInputOrEnvironmentInThatOrder
     const RunResult run = RunDecoder({args, c.environment, c.standardInput, std::nullopt});
     EXPECT_EQ(run.exitCode, 0) << c.description << ": " << run.err;
     EXPECT_EQ(ReadFileBytes(folder / "a.CSV"), log.plain) << c.description;
+  }
+}
+
+// A run holds the key made from the password, never the password's text: wherever it came
+// from, no piece of it is left in the memory of a run stopped while it writes.
+TEST(VellunoraDecode, NoMemoryOfARunHoldsThePasswordText) {
+  struct Case {
+    const char* source;
+    std::vector<std::string> options;  // before the log's path
+    std::vector<std::string> environment;
+  };
+  // Long enough that library copies move it through vector registers.
+  const std::string password = "LongSecretPassphrase-abcdefghij-0123456789xyz";
+  const Case cases[] = {
+      {"file", {"-c", "-p", "pw"}, {}},
+      {"standard input", {"-c", "-p", "-"}, {}},
+      {"environment", {"-c"}, {"VELLUNORA_PASSWORD=" + password}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.source);
+    TempFolder folder;
+    const LogFile log = WriteLog(folder, "a.$S$", 4 * 1024 * 1024, 1, password);
+    WriteFileBytes(folder / "pw", std::vector<uint8_t>(password.begin(), password.end()));
+    // Short paths, as typed in the folder: longer ones, copied after the key is made, would
+    // happen to overwrite what a copy of the password left in a register.
+    std::vector<std::string> args = c.options;
+    args.push_back("a.$S$");
+    const Descriptor input(open((folder / "pw").c_str(), O_RDONLY | O_CLOEXEC));
+    // Nobody reads its standard output: it waits there, keyed, once it has written.
+    const Pipe unread = MakePipe();
+    ChildProcess decoder({kDecoder, args, c.environment, input.get(), unread.write.get(), -1,
+                          std::nullopt, nullptr, folder.path()});
+    const std::string waitingIn = "/proc/" + std::to_string(decoder.pid()) + "/wchan";
+    std::string waiting;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (waiting.find("pipe_write") == std::string::npos) {
+      ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "it never waited to write";
+      std::ifstream kernelFunction(waitingIn);
+      if (!kernelFunction) GTEST_SKIP() << "another process cannot be looked into here";
+      waiting.assign(std::istreambuf_iterator<char>(kernelFunction), {});
+    }
+    kill(decoder.pid(), SIGSTOP);
+    int status = 0;
+    ASSERT_EQ(waitpid(decoder.pid(), &status, WUNTRACED), decoder.pid());
+    for (const std::string& piece : {password.substr(0, 16), password.substr(password.size() - 16)}) {
+      const std::optional<bool> held = MemoryHolds(decoder.pid(), piece);
+      if (!held) GTEST_SKIP() << "the memory of another process cannot be read here";
+      EXPECT_FALSE(*held) << piece;
+    }
+    decoder.Kill();
   }
 }
 
