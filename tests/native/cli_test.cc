@@ -42,6 +42,7 @@ struct RunSetup {
                                          // to C.UTF-8
   std::string standardInput;
   std::optional<rlim_t> fileSizeLimit;
+  int error = -1;  // a descriptor to be standard error instead of a pipe read at the end
 };
 
 struct RunResult {
@@ -58,7 +59,8 @@ class DecoderProcess {
   explicit DecoderProcess(RunSetup setup)
       : standardInput_(std::move(setup.standardInput)),
         child_({kDecoder, std::move(setup.args), WithLocale(std::move(setup.environment)),
-                in_.read.get(), out_.write.get(), err_.write.get(), setup.fileSizeLimit, nullptr}) {
+                in_.read.get(), out_.write.get(), setup.error >= 0 ? setup.error : err_.write.get(),
+                 setup.fileSizeLimit, nullptr}) {
     in_.read.Reset();
     out_.write.Reset();
     err_.write.Reset();
@@ -940,11 +942,13 @@ TEST(VellunoraDecode, TerminationEndsARunWaitingOnAFifoOrAPipe) {
     const char* what;
     std::vector<std::string> options;  // before the log's path
     size_t namedBefore = 0;  // logs with long names, decrypted before it: lines enough to fill a pipe
+    bool stoppedTerminal = false;  // standard error a terminal stopped with Ctrl-S
   };
   const Case cases[] = {
       {"a password file that is a FIFO", {"-p", "@password"}},
       {"standard output that nobody reads", {"-c"}},
       {"standard error that nobody reads, two workers", {"-v", "-k", "-j", "2"}, 400},
+      {"standard error a stopped terminal, two workers", {"-v", "-k", "-j", "2"}, 400, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -959,7 +963,14 @@ TEST(VellunoraDecode, TerminationEndsARunWaitingOnAFifoOrAPipe) {
       args.push_back(WriteLog(folder, name, 8).path);
     }
     args.push_back(log.path);
-    DecoderProcess decoder({args, {std::string("VELLUNORA_PASSWORD=") + kPassword}, "", std::nullopt});
+    int master = -1, terminal = -1;
+    if (c.stoppedTerminal) {
+      ASSERT_EQ(openpty(&master, &terminal, nullptr, nullptr, nullptr), 0);
+      ASSERT_EQ(tcflow(master, TCOOFF), 0);
+    }
+    const Descriptor masterEnd(master), terminalEnd(terminal);
+    DecoderProcess decoder(
+        {args, {std::string("VELLUNORA_PASSWORD=") + kPassword}, "", std::nullopt, terminal});
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     kill(decoder.pid(), SIGTERM);
     // Ended without anybody reading its output: looked at, not reaped, until it is.
