@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <exception>
 #include <mutex>
 #include <thread>
@@ -13,6 +14,7 @@
 #include "engine/system_resources.h"
 #include "platform/console.h"
 #include "platform/directory.h"
+#include "platform/interrupt.h"
 #include "platform/path_text.h"
 
 namespace {
@@ -295,14 +297,35 @@ BatchOutcome RunInParallel(const BatchJob& job, const std::vector<PlannedFile>& 
       if (!failure) failure = std::current_exception();
     }
   };
+  std::mutex endMutex;
+  std::condition_variable ended;
+  size_t running = 0;
+  const auto worker = [&] {
+    work();
+    const std::lock_guard lock(endMutex);
+    --running;
+    ended.notify_one();
+  };
   std::vector<std::thread> threads;
   threads.reserve(workers);
   // Fewer threads than asked for still do every file; with none, the calling thread does.
   try {
-    for (unsigned i = 0; i < workers; ++i) threads.push_back(StartThread(work));
+    for (unsigned i = 0; i < workers; ++i) {
+      const std::lock_guard lock(endMutex);
+      threads.push_back(StartThread(worker));
+      ++running;
+    }
   } catch (...) {
   }
   if (threads.empty()) work();
+  // A request reaches one thread only: a worker waiting to write a line to a terminal stopped
+  // with Ctrl-S would wait on.
+  {
+    std::unique_lock lock(endMutex);
+    while (!ended.wait_for(lock, std::chrono::milliseconds(100), [&] { return running == 0; })) {
+      for (std::thread& thread : threads) platform::PassInterruptTo(thread);
+    }
+  }
   for (std::thread& thread : threads) thread.join();
   if (failure) std::rethrow_exception(failure);
   return BatchOutcome{exitCode, interrupted.load()};

@@ -9,12 +9,20 @@
 // like any other write failure.
 // Windows: Ctrl-C, Ctrl-Break and closing the console window are recorded.
 
+#include <thread>
+
 namespace platform {
 
 void InstallInterruptHandlers();
 
 // Whether a recorded request has arrived. Safe to call from any thread.
 bool InterruptRequested();
+
+// Once a request has come, ends thread's wait in a system call that the request should end
+// (a write to a terminal stopped with Ctrl-S): a request reaches one thread only. POSIX: the
+// thread is sent the recorded signal, which records nothing new; call it again until the
+// thread has ended, as the signal may come just before the wait. Windows: nothing.
+void PassInterruptTo(std::thread& thread);
 
 // Ends the process as the recorded request ends a program that does not handle it.
 // POSIX: the signal's default action is restored and the signal raised again, so the parent

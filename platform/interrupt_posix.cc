@@ -1,3 +1,4 @@
+#include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -41,6 +42,10 @@ void InstallInterruptHandlers() {
 }
 
 bool InterruptRequested() { return recordedSignal.load() != 0; }
+
+void PassInterruptTo(std::thread& thread) {
+  if (const int number = recordedSignal.load()) pthread_kill(thread.native_handle(), number);
+}
 
 void ExitForInterrupt() {
   const int number = recordedSignal.load();

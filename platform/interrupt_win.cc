@@ -38,6 +38,9 @@ void InstallInterruptHandlers() { SetConsoleCtrlHandler(OnConsoleControl, TRUE);
 
 bool InterruptRequested() { return requested.load(); }
 
+// The console's control handler runs on a thread of its own and ends no other thread's wait.
+void PassInterruptTo(std::thread&) {}
+
 void ExitForInterrupt() { ExitProcess(kControlCExitCode); }
 
 }  // namespace platform

@@ -16,6 +16,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <chrono>
 #include <thread>
 #include <cstring>
@@ -40,6 +42,7 @@ struct RunSetup {
                                          // to C.UTF-8
   std::string standardInput;
   std::optional<rlim_t> fileSizeLimit;
+  int error = -1;  // a descriptor to be standard error instead of a pipe read at the end
 };
 
 struct RunResult {
@@ -56,7 +59,8 @@ class DecoderProcess {
   explicit DecoderProcess(RunSetup setup)
       : standardInput_(std::move(setup.standardInput)),
         child_({kDecoder, std::move(setup.args), WithLocale(std::move(setup.environment)),
-                in_.read.get(), out_.write.get(), err_.write.get(), setup.fileSizeLimit, nullptr}) {
+                in_.read.get(), out_.write.get(), setup.error >= 0 ? setup.error : err_.write.get(),
+                 setup.fileSizeLimit, nullptr}) {
     in_.read.Reset();
     out_.write.Reset();
     err_.write.Reset();
@@ -670,6 +674,56 @@ TEST(VellunoraDecode, PasswordComesFromFileStandardInputOrEnvironmentInThatOrder
   }
 }
 
+// A run holds the key made from the password, never the password's text: wherever it came
+// from, no piece of it is left in the memory of a run stopped while it writes.
+TEST(VellunoraDecode, NoMemoryOfARunHoldsThePasswordText) {
+  struct Case {
+    const char* source;
+    std::vector<std::string> options;  // before the log's path
+    std::vector<std::string> environment;
+  };
+  // Long enough that library copies move it through vector registers.
+  const std::string password = "LongSecretPassphrase-abcdefghij-0123456789xyz";
+  const Case cases[] = {
+      {"file", {"-c", "-p", "pw"}, {}},
+      {"standard input", {"-c", "-p", "-"}, {}},
+      {"environment", {"-c"}, {"VELLUNORA_PASSWORD=" + password}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.source);
+    TempFolder folder;
+    const LogFile log = WriteLog(folder, "a.$S$", 4 * 1024 * 1024, 1, password);
+    WriteFileBytes(folder / "pw", std::vector<uint8_t>(password.begin(), password.end()));
+    // Short paths, as typed in the folder: longer ones, copied after the key is made, would
+    // happen to overwrite what a copy of the password left in a register.
+    std::vector<std::string> args = c.options;
+    args.push_back("a.$S$");
+    const Descriptor input(open((folder / "pw").c_str(), O_RDONLY | O_CLOEXEC));
+    // Nobody reads its standard output: it waits there, keyed, once it has written.
+    const Pipe unread = MakePipe();
+    ChildProcess decoder({kDecoder, args, c.environment, input.get(), unread.write.get(), -1,
+                          std::nullopt, nullptr, folder.path()});
+    const std::string waitingIn = "/proc/" + std::to_string(decoder.pid()) + "/wchan";
+    std::string waiting;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (waiting.find("pipe_write") == std::string::npos) {
+      ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "it never waited to write";
+      std::ifstream kernelFunction(waitingIn);
+      if (!kernelFunction) GTEST_SKIP() << "another process cannot be looked into here";
+      waiting.assign(std::istreambuf_iterator<char>(kernelFunction), {});
+    }
+    kill(decoder.pid(), SIGSTOP);
+    int status = 0;
+    ASSERT_EQ(waitpid(decoder.pid(), &status, WUNTRACED), decoder.pid());
+    for (const std::string& piece : {password.substr(0, 16), password.substr(password.size() - 16)}) {
+      const std::optional<bool> held = MemoryHolds(decoder.pid(), piece);
+      if (!held) GTEST_SKIP() << "the memory of another process cannot be read here";
+      EXPECT_FALSE(*held) << piece;
+    }
+    decoder.Kill();
+  }
+}
+
 TEST(VellunoraDecode, UnreadablePasswordFileIsAClearError) {
   TempFolder folder;
   const LogFile log = WriteLog(folder, "a.$S$");
@@ -888,11 +942,13 @@ TEST(VellunoraDecode, TerminationEndsARunWaitingOnAFifoOrAPipe) {
     const char* what;
     std::vector<std::string> options;  // before the log's path
     size_t namedBefore = 0;  // logs with long names, decrypted before it: lines enough to fill a pipe
+    bool stoppedTerminal = false;  // standard error a terminal stopped with Ctrl-S
   };
   const Case cases[] = {
       {"a password file that is a FIFO", {"-p", "@password"}},
       {"standard output that nobody reads", {"-c"}},
       {"standard error that nobody reads, two workers", {"-v", "-k", "-j", "2"}, 400},
+      {"standard error a stopped terminal, two workers", {"-v", "-k", "-j", "2"}, 400, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -907,7 +963,14 @@ TEST(VellunoraDecode, TerminationEndsARunWaitingOnAFifoOrAPipe) {
       args.push_back(WriteLog(folder, name, 8).path);
     }
     args.push_back(log.path);
-    DecoderProcess decoder({args, {std::string("VELLUNORA_PASSWORD=") + kPassword}, "", std::nullopt});
+    int master = -1, terminal = -1;
+    if (c.stoppedTerminal) {
+      ASSERT_EQ(openpty(&master, &terminal, nullptr, nullptr, nullptr), 0);
+      ASSERT_EQ(tcflow(master, TCOOFF), 0);
+    }
+    const Descriptor masterEnd(master), terminalEnd(terminal);
+    DecoderProcess decoder(
+        {args, {std::string("VELLUNORA_PASSWORD=") + kPassword}, "", std::nullopt, terminal});
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     kill(decoder.pid(), SIGTERM);
     // Ended without anybody reading its output: looked at, not reaped, until it is.

@@ -7,7 +7,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <system_error>
 #include <utility>
@@ -88,6 +90,7 @@ ChildProcess::ChildProcess(const ChildLaunch& launch) {
     const rlimit limit{*launch.fileSizeLimit, *launch.fileSizeLimit};
     setrlimit(RLIMIT_FSIZE, &limit);
   }
+  if (!launch.folder.empty() && chdir(launch.folder.c_str()) != 0) _exit(127);
   execve(argv[0].c_str(), argPointers.data(), envPointers.data());
   _exit(127);
 }
@@ -122,6 +125,29 @@ bool IsWritingAnOutputIn(pid_t pid, const std::string& folder) {
   for (const auto& entry : std::filesystem::directory_iterator(descriptors, error)) {
     const std::string target = std::filesystem::read_symlink(entry.path(), error).string();
     if (target.starts_with(unnamed)) return true;
+  }
+  return false;
+}
+
+std::optional<bool> MemoryHolds(pid_t pid, std::string_view bytes) {
+  const std::string process = "/proc/" + std::to_string(pid);
+  const Descriptor memory(open((process + "/mem").c_str(), O_RDONLY | O_CLOEXEC));
+  std::ifstream maps(process + "/maps");
+  if (memory.get() < 0 || !maps) return std::nullopt;
+  std::string line;
+  while (std::getline(maps, line)) {
+    // "start-end perms offset device inode [name]"; only writable memory can have received a
+    // copy.
+    unsigned long long start = 0, end = 0;
+    char permissions[5] = {};
+    if (std::sscanf(line.c_str(), "%llx-%llx %4s", &start, &end, permissions) != 3) continue;
+    if (permissions[0] != 'r' || permissions[1] != 'w') continue;
+    std::string region(end - start, '\0');
+    const ssize_t read = pread(memory.get(), region.data(), region.size(), static_cast<off_t>(start));
+    if (read < 0 && (errno == EACCES || errno == EPERM)) return std::nullopt;
+    if (read > 0 && region.substr(0, static_cast<size_t>(read)).find(bytes) != std::string::npos) {
+      return true;
+    }
   }
   return false;
 }

@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // A file descriptor, closed when the object goes away. Move-only; -1 holds nothing.
@@ -63,6 +64,7 @@ struct ChildLaunch {
   int error = -1;
   std::optional<rlim_t> fileSizeLimit;  // RLIMIT_FSIZE in the child, soft and hard
   const StartGate* gate = nullptr;      // if set, the child waits there before its exec
+  std::string folder = {};              // its current folder; "" for the caller's
 };
 
 // How a child ended.
@@ -78,6 +80,11 @@ ChildEnd EndOf(int status);
 // as "folder/#inode (deleted)"), or a file whose name starts with "~" exists there (the named
 // temporary file of a file system without unnamed files).
 bool IsWritingAnOutputIn(pid_t pid, const std::string& folder);
+
+// Whether the writable memory of process pid (stopped, for a stable answer) holds bytes
+// anywhere; none when it cannot be read (reading another user's or an undumpable process
+// takes the right to trace it).
+std::optional<bool> MemoryHolds(pid_t pid, std::string_view bytes);
 
 // The pointers execve takes: one to each text, then nullptr. They point into texts, which
 // must outlive them.
