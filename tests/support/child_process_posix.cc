@@ -5,12 +5,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
+#include <string_view>
 #include <system_error>
 #include <utility>
 
@@ -142,11 +144,18 @@ std::optional<bool> MemoryHolds(pid_t pid, std::string_view bytes) {
     char permissions[5] = {};
     if (std::sscanf(line.c_str(), "%llx-%llx %4s", &start, &end, permissions) != 3) continue;
     if (permissions[0] != 'r' || permissions[1] != 'w') continue;
-    std::string region(end - start, '\0');
-    const ssize_t read = pread(memory.get(), region.data(), region.size(), static_cast<off_t>(start));
-    if (read < 0 && (errno == EACCES || errno == EPERM)) return std::nullopt;
-    if (read > 0 && region.substr(0, static_cast<size_t>(read)).find(bytes) != std::string::npos) {
-      return true;
+    // A piece at a time, each overlapping the last by bytes' length less one, so that a copy
+    // across two pieces is found too.
+    constexpr size_t kPiece = 1 << 20;
+    std::string piece(kPiece + bytes.size(), '\0');
+    for (unsigned long long at = start; at < end; at += kPiece) {
+      const size_t length = static_cast<size_t>(std::min<unsigned long long>(piece.size(), end - at));
+      const ssize_t read = pread(memory.get(), piece.data(), length, static_cast<off_t>(at));
+      if (read < 0 && (errno == EACCES || errno == EPERM)) return std::nullopt;
+      if (read <= 0) break;
+      if (std::string_view(piece.data(), static_cast<size_t>(read)).find(bytes) != std::string_view::npos) {
+        return true;
+      }
     }
   }
   return false;
